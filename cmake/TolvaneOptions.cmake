@@ -1,0 +1,17 @@
+# Warnings and sanitizers for every target of the project.
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    add_compile_options(-Wall -Wextra -Wpedantic)
+    if(TOLVANE_WERROR)
+        add_compile_options(-Werror)
+    endif()
+    if(TOLVANE_SANITIZE)
+        add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                            -fno-sanitize-recover=undefined)
+        add_link_options(-fsanitize=address,undefined)
+    endif()
+elseif(MSVC)
+    add_compile_options(/W4 /utf-8)
+    if(TOLVANE_WERROR)
+        add_compile_options(/WX)
+    endif()
+endif()

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite twice: in the normal build and in a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+"$here/scripts/setup-debian.sh"
+
+echo "== normal build =="
+"$here/scripts/build.sh" "$here/build"
+(cd "$here/build" && ctest -j2 --output-on-failure)
+
+echo "== sanitizer build =="
+"$here/scripts/build.sh" "$here/build-sanitize" -DTOLVANE_SANITIZE=ON
+(cd "$here/build-sanitize" && \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest -j2 --output-on-failure)

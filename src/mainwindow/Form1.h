@@ -1,0 +1,123 @@
+#pragma once
+// The main window: the file browser, the mode, the queue, the buttons and the job output.
+
+#include "platform/messagebox.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tolvane {
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+
+// An entry for the selection list, which sorts alphabetically without regard to letter case.
+QListWidgetItem* makeSortedItem(const QString& text);
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // What the window needs from outside; tests put their own in.
+    struct Services {
+        platform::MessageBoxes* messages = nullptr; // null: real message boxes
+        // Ends the process at once; null: flush and _exit(0).
+        std::function<void()> endProgram;
+    };
+
+    Form1();
+    explicit Form1(Services services);
+    ~Form1() override;
+
+    // Loads the window (runs Form_Load once) and shows it.
+    void Show();
+    bool isLoaded() const { return loaded_; }
+
+    // The splash window, closed by the close sequence if it is still there.
+    void setSplash(QWidget* splash) { splash_ = splash; }
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload();
+    void Drive1_Change();
+    void Dir1_Change();
+    void KewlButtons3_Click();
+
+    // Controls, named as the window designer named them.
+    QListWidget* List1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QLabel* Label1[2] = {nullptr, nullptr};
+    DriveListBox* Drive1 = nullptr;
+    FileListBox* File1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    QListWidget* List2 = nullptr;
+    QPlainTextEdit* txtOutput = nullptr;
+    QPushButton* KewlButtons1 = nullptr;
+    QPushButton* KewlButtons2 = nullptr;
+    QPushButton* KewlButtons3 = nullptr;
+
+    // Menus.
+    QMenu* mnuOptions = nullptr;
+    QAction* mnuOpen = nullptr;
+    QMenu* mnuQuick = nullptr;
+    QAction* mnuMaps = nullptr;
+    QAction* mnuSystem = nullptr;
+    QAction* mnuTexs = nullptr;
+    QAction* mnuSounds = nullptr;
+    QAction* mnuMusic = nullptr;
+    QAction* sep = nullptr;
+    QAction* mnuComp = nullptr;
+    QAction* mnuDecomp = nullptr;
+    QMenu* mnuOpenFolder = nullptr;
+    QAction* mnuopMaps = nullptr;
+    QAction* mnuopTextures = nullptr;
+    QAction* mnuopSounds = nullptr;
+    QAction* mnuopSystem = nullptr;
+    QAction* mnuopMusic = nullptr;
+    QAction* sep1 = nullptr;
+    QAction* mnuopComp = nullptr;
+    QAction* mnuopDecomp = nullptr;
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuDelete = nullptr;
+
+    // The two views of the window.
+    void showOutputView();
+    void showBrowserView();
+
+    platform::MessageBoxes& messages() { return *messages_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectBrowser();
+    void setTabOrder();
+    void closeSequence();
+
+    Services services_;
+    std::unique_ptr<platform::MessageBoxes> ownMessages_;
+    platform::MessageBoxes* messages_ = nullptr;
+    QPointer<QWidget> splash_;
+    bool loaded_ = false;
+    bool closing_ = false;
+};
+
+} // namespace tolvane

@@ -1,0 +1,31 @@
+#include "mainwindow/QtMessageBoxes.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tolvane {
+
+int QtMessageBoxes::show(const std::string& text, const std::string& title, int style) {
+    QString body = QString::fromStdString(text);
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(parent_);
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(body);
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon((style & platform::kMbIconStop) ? QMessageBox::Critical : QMessageBox::NoIcon);
+    const bool yesNo = (style & 7) == platform::kMbYesNo;
+    if (yesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    int answer = box.exec();
+    if (yesNo) {
+        return answer == QMessageBox::Yes ? platform::kIdYes : platform::kIdNo;
+    }
+    return platform::kIdOk;
+}
+
+} // namespace tolvane

@@ -1,0 +1,193 @@
+#include "platform/codepage.h"
+
+#include <array>
+
+namespace tolvane::platform {
+namespace {
+
+// Code points of the bytes 0x80..0x9F; the rest of Windows-1252 equals Latin-1.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t byteToCodePoint(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) {
+        return kHighControls[byte - 0x80];
+    }
+    return byte;
+}
+
+std::optional<unsigned char> codePointToByte(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        return static_cast<unsigned char>(cp);
+    }
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == cp) {
+            return static_cast<unsigned char>(0x80 + i);
+        }
+    }
+    return std::nullopt;
+}
+
+char32_t foldCodePoint(char32_t c) {
+    if (c >= 'A' && c <= 'Z') {
+        return c + 32;
+    }
+    if (c < 0x80) {
+        return c;
+    }
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+        return c + 32;
+    }
+    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
+        // Latin Extended-A pairs upper and lower case; the run 0x139..0x148 and 0x179..0x17E
+        // start on an odd code point.
+        bool oddStart = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if (oddStart) {
+            return (c % 2 == 1) ? c + 1 : c;
+        }
+        return (c % 2 == 0) ? c + 1 : c;
+    }
+    if (c == 0x178) {
+        return 0xFF;
+    }
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) {
+        return c + 32;
+    }
+    if (c >= 0x410 && c <= 0x42F) {
+        return c + 32;
+    }
+    if (c >= 0x400 && c <= 0x40F) {
+        return c + 80;
+    }
+    return c;
+}
+
+} // namespace
+
+char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(pos);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    int extra = 0;
+    char32_t cp = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07;
+    } else {
+        ++pos;
+        return 0xFFFD;
+    }
+    if (pos + extra >= text.size()) {
+        ++pos;
+        return 0xFFFD;
+    }
+    for (int i = 1; i <= extra; ++i) {
+        unsigned char next = byte(pos + i);
+        if ((next & 0xC0) != 0x80) {
+            ++pos;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+    pos += extra + 1;
+    if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return 0xFFFD;
+    }
+    return cp;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string narrowToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char ch : bytes) {
+        auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x80) {
+            out += ch;
+        } else {
+            appendUtf8(out, byteToCodePoint(byte));
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> utf8ToNarrow(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            out += text[pos++];
+            continue;
+        }
+        std::size_t before = pos;
+        char32_t cp = decodeUtf8(text, pos);
+        if (cp == 0xFFFD && !(text.substr(before, 3) == "\xEF\xBF\xBD")) {
+            return std::nullopt;
+        }
+        auto byte = codePointToByte(cp);
+        if (!byte) {
+            return std::nullopt;
+        }
+        out += static_cast<char>(*byte);
+    }
+    return out;
+}
+
+std::string foldCase(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead >= 'A' && lead <= 'Z' ? lead + 32 : lead);
+            ++pos;
+            continue;
+        }
+        std::size_t start = pos;
+        char32_t cp = decodeUtf8(text, pos);
+        if (cp == 0xFFFD) {
+            out.append(text.substr(start, pos - start));
+        } else {
+            appendUtf8(out, foldCodePoint(cp));
+        }
+    }
+    return out;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return foldCase(a) == foldCase(b);
+}
+
+} // namespace tolvane::platform

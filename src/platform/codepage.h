@@ -1,0 +1,31 @@
+#pragma once
+// Conversions between the program's UTF-8 text and the narrow Windows code page (Windows-1252),
+// which batch files are written in and which the output of a job is decoded from.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tolvane::platform {
+
+// Decodes Windows-1252 bytes into UTF-8. Every byte maps to one character; the five bytes that
+// Windows-1252 leaves undefined map to the C1 control with the same number, as Windows does.
+std::string narrowToUtf8(std::string_view bytes);
+
+// Encodes UTF-8 into Windows-1252. Returns nothing when a character has no byte in the code page
+// or the input is not valid UTF-8.
+std::optional<std::string> utf8ToNarrow(std::string_view text);
+
+// Decodes one UTF-8 sequence at text[pos]; advances pos. Returns U+FFFD for a broken sequence.
+char32_t decodeUtf8(std::string_view text, std::size_t& pos);
+
+// Appends the UTF-8 form of a code point.
+void appendUtf8(std::string& out, char32_t codePoint);
+
+// Folds letter case the way the Windows file system compares names (ASCII, Latin-1, Latin
+// Extended-A, Greek and Cyrillic), so that names typed in another case find the same file.
+std::string foldCase(std::string_view text);
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+} // namespace tolvane::platform

@@ -1,0 +1,65 @@
+#pragma once
+// The file operations the program needs, on Windows paths.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvane::platform {
+
+// A failed operation: the Windows error code (2 file not found, 3 path not found, 5 access
+// denied, 112 disk full, ...) and the system's own words for it. Code 0 is success.
+struct SystemError {
+    int code = 0;
+    std::string message;
+    explicit operator bool() const { return code != 0; }
+};
+
+constexpr int kErrorFileNotFound = 2;
+constexpr int kErrorPathNotFound = 3;
+constexpr int kErrorAccessDenied = 5;
+constexpr int kErrorNoTranslation = 1113;
+
+struct FileInfo {
+    std::string name;
+    bool isFolder = false;
+    bool hidden = false;
+    bool readOnly = false;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // seconds since 1970
+};
+
+bool folderExists(std::string_view winPath);
+bool fileExists(std::string_view winPath);
+
+// Facts about one file or folder; fails when it does not exist.
+SystemError statPath(std::string_view winPath, FileInfo& info);
+
+// Creates one folder; its parent must exist.
+SystemError createFolder(std::string_view winPath);
+
+// Writes the bytes to a file, replacing a file of the same name in any letter case. The bytes go
+// to a temporary file beside it first, which then takes the name, so that a failed write (disk
+// full, no access) never leaves a half-written file under that name.
+SystemError writeFileBytes(std::string_view winPath, std::string_view bytes);
+
+// Writes lines of UTF-8 text in the Windows code page, each ending in CR LF. Fails with
+// kErrorNoTranslation, writing nothing, when a character has no place in the code page.
+SystemError writeTextFile(std::string_view winPath, const std::vector<std::string>& lines);
+
+// Deletes a file. Without `force` a read-only file is refused, as on Windows.
+SystemError deleteFile(std::string_view winPath, bool force);
+
+// The entries of a folder (without "." and ".."), in no particular order.
+SystemError listFolder(std::string_view winPath, std::vector<FileInfo>& entries);
+
+} // namespace tolvane::platform
+
+namespace tolvane::platform {
+
+// The folder itself when it exists, else the nearest folder above it that does; empty when not
+// even the drive exists.
+std::string nearestExistingFolder(std::string_view winPath);
+
+} // namespace tolvane::platform

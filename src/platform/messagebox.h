@@ -1,0 +1,25 @@
+#pragma once
+// Every message the user sees goes through this interface, so that tests can answer them.
+
+#include <string>
+
+namespace tolvane::platform {
+
+// Style bits, combined by adding them.
+constexpr int kMbOk = 0;
+constexpr int kMbYesNo = 4;
+constexpr int kMbIconStop = 16;
+
+// Answers.
+constexpr int kIdOk = 1;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Shows a modal box and returns the button pressed.
+    virtual int show(const std::string& text, const std::string& title, int style) = 0;
+};
+
+} // namespace tolvane::platform

@@ -1,0 +1,186 @@
+#include "platform/files.h"
+
+#include "platform/codepage.h"
+#include "platform/hostpath.h"
+#include "platform/posix/errors.h"
+#include "platform/winpath.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace tolvane::platform {
+namespace fs = std::filesystem;
+
+namespace {
+
+SystemError noSuchDrive() {
+    return SystemError{kErrorPathNotFound, "The system cannot find the path specified."};
+}
+
+void fillInfo(FileInfo& info, const struct stat& st, std::string name) {
+    info.isFolder = S_ISDIR(st.st_mode);
+    info.hidden = !name.empty() && name.front() == '.';
+    info.readOnly = (st.st_mode & S_IWUSR) == 0;
+    info.size = info.isFolder ? 0 : static_cast<std::uint64_t>(st.st_size);
+    info.modified = static_cast<std::int64_t>(st.st_mtime);
+    info.name = std::move(name);
+}
+
+SystemError writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errorFromErrno(errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return {};
+}
+
+} // namespace
+
+bool folderExists(std::string_view winPath) {
+    auto host = toHostPath(winPath);
+    struct stat st {};
+    return host && ::stat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool fileExists(std::string_view winPath) {
+    auto host = toHostPath(winPath);
+    struct stat st {};
+    return host && ::stat(host->c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+SystemError statPath(std::string_view winPath, FileInfo& info) {
+    auto host = toHostPath(winPath);
+    if (!host) {
+        return noSuchDrive();
+    }
+    struct stat st {};
+    if (::stat(host->c_str(), &st) != 0) {
+        return errorFromErrno(errno);
+    }
+    fillInfo(info, st, host->filename().string());
+    return {};
+}
+
+SystemError createFolder(std::string_view winPath) {
+    auto host = toHostPath(winPath);
+    if (!host) {
+        return noSuchDrive();
+    }
+    if (::mkdir(host->c_str(), 0777) != 0) {
+        return errorFromErrno(errno);
+    }
+    return {};
+}
+
+SystemError writeFileBytes(std::string_view winPath, std::string_view bytes) {
+    auto host = toHostPath(winPath);
+    if (!host) {
+        return noSuchDrive();
+    }
+    std::string pattern = (host->parent_path() / ("." + host->filename().string() + ".XXXXXX"));
+    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return errorFromErrno(errno);
+    }
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    SystemError error = writeAll(fd, bytes);
+    if (!error && ::fchmod(fd, 0666 & ~mask) != 0) {
+        error = errorFromErrno(errno);
+    }
+    if (::close(fd) != 0 && !error) {
+        error = errorFromErrno(errno);
+    }
+    if (!error && ::rename(pattern.c_str(), host->c_str()) != 0) {
+        error = errorFromErrno(errno);
+    }
+    if (error) {
+        ::unlink(pattern.c_str());
+    }
+    return error;
+}
+
+SystemError writeTextFile(std::string_view winPath, const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const auto& line : lines) {
+        auto narrow = utf8ToNarrow(line);
+        if (!narrow) {
+            return SystemError{kErrorNoTranslation,
+                               "No mapping for the Unicode character exists in the target "
+                               "multi-byte code page."};
+        }
+        bytes += *narrow;
+        bytes += "\r\n";
+    }
+    return writeFileBytes(winPath, bytes);
+}
+
+SystemError deleteFile(std::string_view winPath, bool force) {
+    auto host = toHostPath(winPath);
+    if (!host) {
+        return noSuchDrive();
+    }
+    struct stat st {};
+    if (::lstat(host->c_str(), &st) != 0) {
+        return errorFromErrno(errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return errorFromErrno(EISDIR);
+    }
+    if (!force && !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+        return errorFromErrno(EACCES);
+    }
+    if (::unlink(host->c_str()) != 0) {
+        return errorFromErrno(errno);
+    }
+    return {};
+}
+
+SystemError listFolder(std::string_view winPath, std::vector<FileInfo>& entries) {
+    auto host = toHostPath(winPath);
+    if (!host) {
+        return noSuchDrive();
+    }
+    int dirFd = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        return errorFromErrno(errno);
+    }
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        int err = errno;
+        ::close(dirFd);
+        return errorFromErrno(err);
+    }
+    errno = 0;
+    while (struct dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, 0) != 0) {
+            // A dangling link or an entry that vanished meanwhile: list it as a plain file.
+            if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                continue;
+            }
+        }
+        FileInfo info;
+        fillInfo(info, st, std::move(name));
+        entries.push_back(std::move(info));
+    }
+    ::closedir(dir);
+    return {};
+}
+
+} // namespace tolvane::platform

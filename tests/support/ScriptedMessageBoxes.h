@@ -1,0 +1,40 @@
+#pragma once
+// Message boxes that tests answer: each shown box is recorded, and the next queued answer is
+// returned (OK, or No for a Yes/No box, when the queue is empty).
+
+#include "platform/messagebox.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tolvane::test {
+
+struct ShownBox {
+    std::string text;
+    std::string title;
+    int style = 0;
+};
+
+class ScriptedMessageBoxes : public platform::MessageBoxes {
+public:
+    int show(const std::string& text, const std::string& title, int style) override {
+        shown.push_back({text, title, style});
+        if (onShow) {
+            onShow(shown.back());
+        }
+        if (!answers.empty()) {
+            int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return (style & 7) == platform::kMbYesNo ? platform::kIdNo : platform::kIdOk;
+    }
+
+    std::deque<int> answers;
+    std::vector<ShownBox> shown;
+    std::function<void(const ShownBox&)> onShow;
+};
+
+} // namespace tolvane::test
