@@ -1,0 +1,115 @@
+#include "mainwindow/BatchFile.h"
+
+#include "platform/codepage.h"
+
+namespace tolvane {
+
+namespace {
+
+constexpr std::string_view kNeedsQuotes = " \t&()[]{}^=;!'+,`~<>|";
+
+bool representable(std::string_view text) {
+    // A double quote or a control character cannot stand inside a quoted field.
+    for (char c : text) {
+        if (c == '"' || (static_cast<unsigned char>(c) < 0x20)) {
+            return false;
+        }
+    }
+    return platform::utf8ToNarrow(text).has_value();
+}
+
+} // namespace
+
+std::optional<std::string> decompressedName(std::string_view name) {
+    auto pos = name.rfind(".uz");
+    if (pos == std::string_view::npos) {
+        std::string lowered(name);
+        for (char& c : lowered) {
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c + 32);
+            }
+        }
+        pos = lowered.rfind(".uz");
+    }
+    if (pos == std::string_view::npos || pos == 0) {
+        return std::nullopt;
+    }
+    return std::string(name.substr(0, pos));
+}
+
+std::string batchField(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    for (char c : text) {
+        out += c;
+        if (c == '%') {
+            out += '%';
+        }
+    }
+    if (text.find_first_of(kNeedsQuotes) != std::string_view::npos) {
+        return '"' + out + '"';
+    }
+    return out;
+}
+
+std::string buildPath(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    const bool folderEnds = !folder.empty() && (folder.back() == '\\' || folder.back() == ':');
+    const bool nameStarts = !name.empty() && name.front() == '\\';
+    if (!folder.empty() && !folderEnds && !nameStarts) {
+        out += '\\';
+    }
+    out += name;
+    return out;
+}
+
+BatchText makeBatchText(const BatchJob& job) {
+    BatchText text;
+    const std::string& g = job.gameFolder;
+    const std::string tool = batchField(g + "\\System\\ucc.exe") + " ";
+    const bool compress = job.mode == JobMode::Compress;
+    const std::string verb = compress ? "Compress " : "Decompress ";
+
+    for (const auto& path : job.paths) {
+        if (!representable(path)) {
+            text.notRepresentable.push_back(path);
+        }
+    }
+    if (!representable(g)) {
+        text.notRepresentable.push_back(g);
+    }
+    for (const auto& path : job.paths) {
+        text.lines.push_back(tool + verb + batchField(path));
+    }
+    if (compress) {
+        const std::string target = batchField(g + "\\Compressed");
+        for (const auto& path : job.paths) {
+            text.lines.push_back("Move " + batchField(path + ".uz") + " " + target);
+        }
+    } else {
+        const std::string target = batchField(g + "\\Decompressed");
+        for (const auto& name : job.names) {
+            auto base = decompressedName(name);
+            if (!base) {
+                text.notCompressed.push_back(name);
+                continue;
+            }
+            text.lines.push_back("Move " + batchField(g + "\\system\\" + *base) + " " + target);
+        }
+    }
+    if (!text.ok()) {
+        text.lines.clear();
+    }
+    return text;
+}
+
+std::string batchBytes(const BatchText& text) {
+    std::string bytes;
+    for (const auto& line : text.lines) {
+        bytes += platform::utf8ToNarrow(line).value_or(std::string());
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+} // namespace tolvane

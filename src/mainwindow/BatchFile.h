@@ -1,0 +1,48 @@
+#pragma once
+// The batch file a job runs: one tool line per queued file, then one Move line per file that
+// takes the tool's result into the output folder. Pure text work, no toolkit.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvane {
+
+enum class JobMode { Compress, Decompress };
+
+struct BatchJob {
+    std::string gameFolder;         // as the registry gives it
+    std::vector<std::string> paths; // full paths, in the selection list's (sorted) order
+    std::vector<std::string> names; // bare names, in the order they were queued
+    JobMode mode = JobMode::Compress;
+};
+
+struct BatchText {
+    std::vector<std::string> lines;            // UTF-8, without line ends
+    std::vector<std::string> notCompressed;    // names that hold no ".uz" to cut (Decompress)
+    std::vector<std::string> notRepresentable; // paths the batch file cannot name
+    bool ok() const { return notCompressed.empty() && notRepresentable.empty(); }
+};
+
+// The name a compressed file decompresses to: everything before its last ".uz". Letter case
+// counts first; failing that, ".UZ" in any case is taken. Nothing when there is none or nothing
+// would remain.
+std::optional<std::string> decompressedName(std::string_view name);
+
+// One field of a command line as the interpreter must read it back: every % doubled, and the
+// whole field in double quotes when it holds a blank or a character the interpreter treats
+// specially. Plain paths stay bare.
+std::string batchField(std::string_view text);
+
+// Joins a folder and a name as the scripting runtime's BuildPath does: a separator is added only
+// where neither side brings one, none is removed.
+std::string buildPath(std::string_view folder, std::string_view name);
+
+// The lines of the batch file for a job; when the job cannot be written, the offending names.
+BatchText makeBatchText(const BatchJob& job);
+
+// The file's bytes: each line in the Windows code page, ending in CR LF. Only for ok() texts.
+std::string batchBytes(const BatchText& text);
+
+} // namespace tolvane
