@@ -14,3 +14,8 @@ echo "== sanitizer build =="
 (cd "$here/build-sanitize" && \
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest -j2 --output-on-failure)
+
+echo "== core library cross-compiled for Windows =="
+"$here/scripts/build.sh" "$here/build-windows" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
+    -DTOLVANE_BUILD_GUI=OFF -DTOLVANE_BUILD_TESTS=OFF
+echo "Windows build of the core: ok"

@@ -1,0 +1,129 @@
+// The job's output, a failed start, and the end of a job.
+
+#include "mainwindow/Form1.h"
+
+#include "common/Module1.h"
+#include "mainwindow/BatchFile.h"
+#include "platform/files.h"
+#include "platform/winpath.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace tolvane {
+
+namespace {
+constexpr std::size_t kMostNamesListed = 20;
+}
+
+void Form1::ReadOutput1_Starting() {
+    txtOutput->clear();
+    txtOutput_Change();
+}
+
+void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool /*LastChunk*/) {
+    // Carriage returns are dropped and every line feed makes one line break, so CR LF split
+    // between two chunks still gives one break, and a lone CR gives none.
+    QString text;
+    text.reserve(static_cast<qsizetype>(sChunk.size()));
+    for (QChar c : QString::fromStdString(sChunk)) {
+        if (c != QLatin1Char('\r')) {
+            text += c;
+        }
+    }
+    if (text.isEmpty()) {
+        return;
+    }
+    // Only the new text is added: re-setting the whole text on every chunk would make a long
+    // job's output cost quadratic time.
+    QTextCursor end(txtOutput->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(text);
+    txtOutput_Change();
+}
+
+void Form1::txtOutput_Change() {
+    QTextCursor caret = txtOutput->textCursor();
+    caret.movePosition(QTextCursor::End); // selection length 0, caret after the last character
+    txtOutput->setTextCursor(caret);
+    txtOutput->ensureCursorVisible();
+}
+
+void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError) {
+    messages().show("Error!\r\nDescription: " + Error + "\r\nLastDLLError: " +
+                        std::to_string(LastDLLError),
+                    "Error", platform::kMbIconStop);
+    // Nothing ran, so the queue is kept and the browser comes back for another try.
+    if (txtOutput->isVisible()) {
+        showBrowserView();
+        txtOutput->setVisible(false);
+    }
+}
+
+std::vector<std::string> Form1::missingResults(const std::string& gameFolder) const {
+    std::vector<std::string> expected;
+    if (Option1->isChecked()) {
+        for (int i = 0; i < List1->count(); ++i) {
+            expected.push_back(platform::fileNameOf(List1->item(i)->text().toStdString()) + ".uz");
+        }
+    } else {
+        for (int i = 0; i < List2->count(); ++i) {
+            expected.push_back(
+                decompressedName(List2->item(i)->text().toStdString()).value_or(std::string()));
+        }
+    }
+    const std::string folder = gameFolder + (Option1->isChecked() ? "\\Compressed\\" : "\\Decompressed\\");
+    std::vector<std::string> missing;
+    for (const auto& name : expected) {
+        platform::FileInfo info;
+        if (name.empty() || platform::statPath(folder + name, info) || info.isFolder ||
+            info.modified < jobStarted_) {
+            missing.push_back(name);
+        }
+    }
+    return missing;
+}
+
+void Form1::ReadOutput1_Complete() {
+    const std::string gameFolder = Module1::GetGameFolder();
+    const auto missing = missingResults(gameFolder);
+    int answer = 0;
+    if (missing.empty()) {
+        answer = messages().show("Compiling Completed! Would you like to eixt?", "Success!",
+                                 platform::kMbYesNo);
+    } else {
+        std::string text = "Compiling finished with errors. These files were not produced:";
+        for (std::size_t i = 0; i < missing.size() && i < kMostNamesListed; ++i) {
+            text += "\r\n" + missing[i];
+        }
+        if (missing.size() > kMostNamesListed) {
+            text += "\r\nand " + std::to_string(missing.size() - kMostNamesListed) + " more";
+        }
+        text += "\r\nWould you like to exit?";
+        answer = messages().show(text, "Error~!", platform::kMbYesNo + platform::kMbIconStop);
+    }
+
+    const std::string results =
+        gameFolder + (Option1->isChecked() ? "\\Compressed" : "\\Decompressed");
+    if (answer == platform::kIdYes) {
+        // A batch file that is already gone or cannot be removed must not keep the user here.
+        (void)platform::deleteFile(gameFolder + "\\uccmake.bat", true);
+        if (mnuOpen->isChecked()) {
+            OpenFolderWindow(results);
+        }
+        close();
+        return;
+    }
+    if (mnuOpen->isChecked()) {
+        OpenFolderWindow(results);
+    }
+    showBrowserView();
+    List1->clear();
+    List2->clear();
+    txtOutput->setVisible(false);
+}
+
+} // namespace tolvane
