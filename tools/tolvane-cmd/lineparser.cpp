@@ -50,8 +50,11 @@ std::vector<std::string> splitFields(std::string_view line, const VariableLookup
                 continue;
             }
             const std::size_t close = line.find('%', i + 1);
-            if (close != std::string_view::npos) {
-                const std::string_view name = line.substr(i + 1, close - i - 1);
+            const std::string_view name = close == std::string_view::npos
+                                              ? std::string_view()
+                                              : line.substr(i + 1, close - i - 1);
+            // A name never holds a blank or a quote, so a reference cannot reach across fields.
+            if (close != std::string_view::npos && name.find_first_of(" \t\"") == name.npos) {
                 if (auto value = lookup ? lookup(name) : std::nullopt) {
                     field += *value;
                     started = started || !value->empty();

@@ -6,6 +6,7 @@
 // - "%%" gives one "%". "%NAME%" gives the value of the variable NAME. The value is taken
 //   literally: blanks and quotes inside it neither split nor group, so a variable can never
 //   change how the rest of the line is read.
+// - A name holds no blank and no quote, so a reference never reaches across fields.
 // - An unknown "%NAME%" and a lone "%" stay as typed. The Windows interpreter drops them in a
 //   batch file; keeping them means a hand-written path never loses characters without a trace.
 // - & | < > ^ ( ) are ordinary characters: there is no chaining, redirection or escaping, so no

@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/posix/errors.h"
+#include "platform/winpath.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -107,7 +108,12 @@ int moveCommand(const std::vector<std::string>& arguments, const WorkingFolder& 
     }
     struct stat targetInfo {};
     if (::stat(target->c_str(), &targetInfo) == 0 && S_ISDIR(targetInfo.st_mode)) {
-        *target /= source->filename();
+        // Through the Windows path again, so a file there in another letter case is replaced
+        // rather than joined by a twin.
+        target = folder.resolve(platform::joinFolder(paths[1], source->filename().string()));
+        if (!target) {
+            return fail(platform::kErrorPathNotFound);
+        }
     }
 
     const bool isFolder = S_ISDIR(sourceInfo.st_mode);
