@@ -28,7 +28,7 @@ int Executor::runLine(const BatchLine& line) {
     if (platform::equalsIgnoringCase(fields.front(), "move")) {
         return moveCommand({fields.begin() + 1, fields.end()}, folder_);
     }
-    auto program = findProgram(fields.front(), folder_);
+    auto program = programs_.find(fields.front());
     if (!program) {
         reportNotRecognized(fields.front());
         return kNotRecognized;

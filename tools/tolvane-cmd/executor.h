@@ -3,6 +3,7 @@
 // does with echo on.
 
 #include "batchreader.h"
+#include "programs.h"
 #include "workingfolder.h"
 
 #include <vector>
@@ -11,7 +12,7 @@ namespace tolvane::cmd {
 
 class Executor {
 public:
-    explicit Executor(const WorkingFolder& folder) : folder_(folder) {}
+    explicit Executor(const WorkingFolder& folder) : folder_(folder), programs_(folder) {}
 
     // Echoes the line, then runs it; returns its errorlevel.
     int runLine(const BatchLine& line);
@@ -23,6 +24,7 @@ private:
     void echo(const BatchLine& line);
 
     const WorkingFolder& folder_;
+    ProgramFinder programs_;
 };
 
 } // namespace tolvane::cmd

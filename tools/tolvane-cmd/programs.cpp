@@ -110,6 +110,26 @@ std::optional<Program> findProgram(const std::string& field, const WorkingFolder
     return std::nullopt;
 }
 
+std::optional<Program> ProgramFinder::find(const std::string& field) {
+    struct stat info {};
+    auto it = known_.find(field);
+    if (it != known_.end()) {
+        const Known& known = it->second;
+        if (::stat(known.program.host.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_dev == known.device && info.st_ino == known.inode &&
+            info.st_size == known.size && info.st_mtim.tv_sec == known.modified.tv_sec &&
+            info.st_mtim.tv_nsec == known.modified.tv_nsec) {
+            return known.program;
+        }
+        known_.erase(it);
+    }
+    auto program = findProgram(field, folder_);
+    if (program && ::stat(program->host.c_str(), &info) == 0) {
+        known_[field] = Known{*program, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+    }
+    return program;
+}
+
 int runProgram(const Program& program, const std::vector<std::string>& fields) {
     std::vector<std::string> arguments;
     arguments.reserve(fields.size() + 1);

@@ -221,7 +221,8 @@ private slots:
             "C:\\tools\\record x & touch pwned.unr",
             "C:\\tools\\record C:\\UT\\Maps\\50%%.unr",
             "\"C:\\tools\\record.exe\" \"C:\\Program Files (x86)\\a^b!c;d=e,f'g+h`i~j[k]{l}.unr\"",
-            "C:\\tools\\record \"C:\\UT\\Caf\xE9 \x80\\\xDC" "ber.unr\" plain",
+            "C:\\tools\\record \"C:\\UT\\Caf\xE9 \x80\\\xDC"
+            "ber.unr\" plain",
         }));
         QCOMPARE(run.exitCode, 0);
         const std::string expected =
@@ -255,6 +256,23 @@ private slots:
         QCOMPARE(test::readFile(bin / "wine.log"),
                  job.prefix.root().string() +
                      "\nC:\\UT\\System\\ucc.exe\nCompress\nC:\\UT\\Maps\\My Map.unr\n");
+    }
+
+    void aProgramReplacedDuringTheJobIsLookedAtAnew() {
+        Job job;
+        writeScript(job.prefix.driveC() / "UT" / "System" / "ucc.exe", "echo host tool\n");
+        job.prefix.makeFile("UT/Windows/ucc.exe", std::string("MZ\x90\0\3", 5));
+        const fs::path bin = job.prefix.root() / "bin";
+        writeScript(bin / "wine", "echo wine ran\n");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PATH",
+                           QString::fromStdString(bin.string()) + ":" + environment.value("PATH"));
+        const Run run = job.run(
+            lines({"C:\\UT\\System\\ucc.exe", "Move C:\\UT\\Windows\\ucc.exe C:\\UT\\System",
+                   "C:\\UT\\System\\ucc.exe"}),
+            environment);
+        QVERIFY2(run.output.contains("host tool\n") && run.output.endsWith("wine ran\n"),
+                 run.output.constData());
     }
 
     void keepsRunningWhenTheReaderHasGone() {
