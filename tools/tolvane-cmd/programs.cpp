@@ -6,7 +6,6 @@
 #include "platform/winpath.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
