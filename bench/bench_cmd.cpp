@@ -1,0 +1,104 @@
+// tolvane-cmd running a batch file of 1,000 lines that each start a trivial host program,
+// against bash running the same 1,000 commands. Prints both times and their ratio (goal: at
+// most 1.5).
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kLines = 1000;
+constexpr int kRounds = 3;
+
+// Runs the program with stdout and stderr thrown away; returns the seconds it took.
+double timeRun(std::vector<std::string> arguments, const fs::path& folder) {
+    std::vector<char*> argv;
+    for (auto& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        std::exit(1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const auto end = std::chrono::steady_clock::now();
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0]);
+        std::exit(1);
+    }
+    return std::chrono::duration<double>(end - start).count();
+}
+
+double bestOf(const std::vector<std::string>& arguments, const fs::path& folder) {
+    double best = 1e9;
+    for (int i = 0; i < kRounds; ++i) {
+        best = std::min(best, timeRun(arguments, folder));
+    }
+    return best;
+}
+
+} // namespace
+
+int main() {
+    const fs::path self = fs::read_symlink("/proc/self/exe");
+    const fs::path interpreter = self.parent_path() / "tolvane-cmd";
+    const char* trueProgram = fs::exists("/bin/true") ? "/bin/true" : "/usr/bin/true";
+
+    char pattern[] = "/tmp/tolvane-bench-cmd-XXXXXX";
+    if (!mkdtemp(pattern)) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const fs::path work = pattern;
+    fs::create_directories(work / "prefix" / "dosdevices");
+    fs::create_symlink("/", work / "prefix" / "dosdevices" / "z:");
+    setenv("WINEPREFIX", (work / "prefix").c_str(), 1);
+
+    std::string windowsTrue = std::string("Z:") + trueProgram;
+    for (char& c : windowsTrue) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    {
+        std::ofstream batch(work / "job.bat", std::ios::binary);
+        std::ofstream script(work / "job.sh", std::ios::binary);
+        for (int i = 0; i < kLines; ++i) {
+            batch << windowsTrue << " Compress Z:\\tmp\\Map" << i << ".unr\r\n";
+            script << trueProgram << " Compress /tmp/Map" << i << ".unr\n";
+        }
+    }
+
+    const double bash = bestOf({"/bin/bash", (work / "job.sh").string()}, work);
+    const double cmd = bestOf({interpreter.string(), "/c", (work / "job.bat").string()}, work);
+    fs::remove_all(work);
+
+    std::printf("%d commands, best of %d runs\n", kLines, kRounds);
+    std::printf("bash:        %8.1f ms\n", bash * 1000);
+    std::printf("tolvane-cmd: %8.1f ms\n", cmd * 1000);
+    std::printf("ratio tolvane-cmd/bash: %.2f (goal <= 1.5)\n", cmd / bash);
+    return 0;
+}
