@@ -6,5 +6,5 @@ set(TOLVANE_ICON_SIZES 16 24 32 48 64 72 80 96 128 256)
 # so a test can check that the installed tree holds every one of them.
 function(tolvane_install_program target)
     install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    set_property(GLOBAL APPEND PROPERTY TOLVANE_INSTALLED_PROGRAMS $<TARGET_FILE_NAME:${target}>)
+    set_property(GLOBAL APPEND PROPERTY TOLVANE_INSTALLED_PROGRAMS ${target})
 endfunction()

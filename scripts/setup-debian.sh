@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth imagemagick fonts-liberation
     bzip2 clang libclang-rt-dev
+    desktop-file-utils
 )
 
 missing=()
