@@ -22,13 +22,14 @@ struct SplashUnderTest : QObject {
             ++formsMade;
             return this->fixture.form.get();
         });
+        splashObject = splash;
         splash->installEventFilter(this);
         splash->show();
     }
     ~SplashUnderTest() override { delete splash.data(); }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == splash && event->type() == QEvent::Close) {
+        if (watched == splashObject && event->type() == QEvent::Close) {
             ++closeEvents;
             formVisibleAtClose = fixture.form->isVisible() && fixture.form->isLoaded();
         }
@@ -37,6 +38,8 @@ struct SplashUnderTest : QObject {
 
     test::Form1Fixture& fixture;
     QPointer<frmSplash> splash;
+    QObject* splashObject =
+        nullptr; // compared only: the filter also sees the splash being destroyed
     int formsMade = 0;
     int closeEvents = 0;
     bool formVisibleAtClose = false;
