@@ -9,6 +9,7 @@ packages=(
     xvfb xauth imagemagick fonts-liberation
     bzip2 clang libclang-rt-dev
     g++-mingw-w64-x86-64-posix
+    desktop-file-utils
 )
 
 missing=()
