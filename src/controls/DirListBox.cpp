@@ -60,7 +60,7 @@ void DirListBox::refresh() {
 
 bool DirListBox::populate(const QString& winPath, QString* why) {
     std::vector<platform::FileInfo> entries;
-    if (auto error = platform::listFolder(winPath.toStdString(), entries)) {
+    if (auto error = platform::listFolderKinds(winPath.toStdString(), entries)) {
         if (why) {
             *why = QString::fromStdString(error.message);
         }

@@ -7,7 +7,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <numeric>
 
 namespace tolvane {
 
@@ -17,22 +16,23 @@ namespace {
 // comparing the folded keys is far cheaper than a case-insensitive compare inside the sort,
 // which matters for folders with many thousands of files.
 QStringList sortedIgnoringCase(QStringList names) {
-    std::vector<QString> keys;
-    keys.reserve(static_cast<std::size_t>(names.size()));
-    for (const auto& name : names) {
-        keys.push_back(name.toCaseFolded());
+    struct Keyed {
+        QString key;
+        qsizetype index;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(static_cast<std::size_t>(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        keyed.push_back({names[i].toCaseFolded(), i});
     }
-    std::vector<qsizetype> order(keys.size());
-    std::iota(order.begin(), order.end(), qsizetype{0});
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const auto& ka = keys[static_cast<std::size_t>(a)];
-        const auto& kb = keys[static_cast<std::size_t>(b)];
-        return ka != kb ? ka < kb : names[a] < names[b];
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        const int order = a.key.compare(b.key);
+        return order != 0 ? order < 0 : names[a.index] < names[b.index];
     });
     QStringList sorted;
     sorted.reserve(names.size());
-    for (qsizetype index : order) {
-        sorted.push_back(std::move(names[index]));
+    for (const auto& entry : keyed) {
+        sorted.push_back(std::move(names[entry.index]));
     }
     return sorted;
 }
@@ -110,7 +110,7 @@ QString FileListBox::currentName() const {
 
 bool FileListBox::populate(const QString& winPath, QString* why) {
     std::vector<platform::FileInfo> entries;
-    if (auto error = platform::listFolder(winPath.toStdString(), entries)) {
+    if (auto error = platform::listFolderKinds(winPath.toStdString(), entries)) {
         if (why) {
             *why = QString::fromStdString(error.message);
         }

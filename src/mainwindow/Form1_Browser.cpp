@@ -16,7 +16,6 @@ namespace tolvane {
 
 namespace {
 
-constexpr int kStyleCritical = 16;
 const char* const kErrorTitle = "Error~!";
 
 // Queues files of one folder: each full path into the selection list at its sorted place, each
@@ -70,7 +69,7 @@ void Form1::Drive1_Change() {
     // what it showed before, and the user learns why.
     Drive1->restorePrevious();
     const QString text = QStringLiteral("Drive %1 cannot be read.\n\n%2").arg(drive.left(2), why);
-    messages_->show(text.toStdString(), kErrorTitle, kStyleCritical);
+    messages_->show(text.toStdString(), kErrorTitle, platform::kMbIconStop);
 }
 
 void Form1::Dir1_Change() {
@@ -150,7 +149,7 @@ void Form1::mnuDelete_Click() {
         std::reverse(failures.begin(), failures.end());
         const QString text = QStringLiteral("These files could not be deleted:\n\n") +
                              failures.join(QLatin1Char('\n'));
-        messages_->show(text.toStdString(), kErrorTitle, kStyleCritical);
+        messages_->show(text.toStdString(), kErrorTitle, platform::kMbIconStop);
     }
 }
 

@@ -203,11 +203,14 @@ private slots:
         prefix.makeFile("UT/a.u");
         prefix.makeFile("UT/.hidden");
         prefix.makeFile("UT/Maps/DM-Deck16.unr");
+        fs::create_directory_symlink(prefix.makeFolder("Elsewhere"),
+                                     prefix.driveC() / "UT" / "Linked");
         prefix.addDrive('D', prefix.root() / "d");
         std::ofstream(prefix.root() / "d" / "onD.txt") << "x";
         test::Form1Fixture f;
         openAt(f, QStringLiteral("C:\\UT"));
-        QCOMPARE(texts(f.form->File1), QStringList{"a.u"}); // no hidden files, no folders
+        QCOMPARE(texts(f.form->File1), QStringList{"a.u"});        // no hidden files, no folders
+        QVERIFY(dirEntry(f.form->Dir1, QStringLiteral("Linked"))); // a link to a folder is one
         doubleClickFile(*f.form, QStringLiteral("a.u"));
 
         // Dir1 shows the ancestors, then the sub-folders; a double-click opens one.
