@@ -26,16 +26,23 @@ void queueFiles(QListWidget* List1, QListWidget* List2, const QString& folder,
     if (names.isEmpty()) {
         return;
     }
-    // Inserting one by one into a sorted list moves the tail every time; appending all and
-    // sorting once keeps large batches fast.
-    List1->setUpdatesEnabled(false);
-    List1->setSortingEnabled(false);
-    for (const auto& name : names) {
-        List1->addItem(makeSortedItem(folder + QLatin1Char('\\') + name));
+    // A few entries go straight to their sorted place. For a big batch, inserting one by one
+    // moves the list's tail every time; appending all and sorting once keeps it fast.
+    constexpr qsizetype kBatch = 32;
+    if (names.size() < kBatch) {
+        for (const auto& name : names) {
+            List1->addItem(makeSortedItem(folder + QLatin1Char('\\') + name));
+        }
+    } else {
+        List1->setUpdatesEnabled(false);
+        List1->setSortingEnabled(false);
+        for (const auto& name : names) {
+            List1->addItem(makeSortedItem(folder + QLatin1Char('\\') + name));
+        }
+        List1->sortItems(Qt::AscendingOrder);
+        List1->setSortingEnabled(true);
+        List1->setUpdatesEnabled(true);
     }
-    List1->sortItems(Qt::AscendingOrder);
-    List1->setSortingEnabled(true);
-    List1->setUpdatesEnabled(true);
     List2->addItems(names);
 }
 

@@ -220,6 +220,10 @@ private slots:
         doubleClick(f.form->Dir1->viewport(), f.form->Dir1->visualItemRect(maps).center());
         QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT\\Maps"));
         QCOMPARE(texts(f.form->File1), QStringList{"DM-Deck16.unr"});
+        f.form->Dir1->setCurrentItem(dirEntry(f.form->Dir1, QStringLiteral("UT")));
+        QTest::keyClick(f.form->Dir1, Qt::Key_Return); // Enter opens the entry too
+        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT"));
+        QCOMPARE(f.form->File1->path(), QStringLiteral("C:\\UT"));
 
         QVERIFY(f.form->Drive1->setDrive(QStringLiteral("D:\\")));
         QCOMPARE(f.form->Dir1->path(), QStringLiteral("D:\\"));
