@@ -49,6 +49,11 @@ void queueFiles(QListWidget* List1, QListWidget* List2, const QString& folder,
 } // namespace
 
 void Form1::connectBrowser() {
+    // The queue can hold many thousands of entries; rows of one height spare the lists from
+    // measuring every entry when they lay themselves out.
+    List1->setUniformItemSizes(true);
+    List2->setUniformItemSizes(true);
+
     connect(Drive1, &DriveListBox::Change, this, &Form1::Drive1_Change);
     connect(Dir1, &DirListBox::Change, this, &Form1::Dir1_Change);
     connect(Dir1, &DirListBox::MouseDown, this, &Form1::Dir1_MouseDown);
