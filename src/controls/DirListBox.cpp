@@ -22,8 +22,10 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        if (item) {
-            setPath(item->data(0, kPathRole).toString());
+        // A folder that has gone since the list was read cannot be opened; reading the list
+        // again shows what is there now.
+        if (item && !setPath(item->data(0, kPathRole).toString())) {
+            refresh();
         }
     });
 }
@@ -43,7 +45,8 @@ bool DirListBox::setPath(const QString& winPath, QString* why) {
 void DirListBox::refresh() {
     std::string candidate = path_.toStdString();
     while (!candidate.empty()) {
-        if (platform::folderExists(candidate) && populate(QString::fromStdString(candidate), nullptr)) {
+        if (platform::folderExists(candidate) &&
+            populate(QString::fromStdString(candidate), nullptr)) {
             QString found = QString::fromStdString(candidate);
             if (found != path_) {
                 path_ = found;
@@ -57,7 +60,7 @@ void DirListBox::refresh() {
 
 bool DirListBox::populate(const QString& winPath, QString* why) {
     std::vector<platform::FileInfo> entries;
-    if (auto error = platform::listFolder(winPath.toStdString(), entries)) {
+    if (auto error = platform::listFolderKinds(winPath.toStdString(), entries)) {
         if (why) {
             *why = QString::fromStdString(error.message);
         }
@@ -86,8 +89,8 @@ bool DirListBox::populate(const QString& winPath, QString* why) {
     QTreeWidgetItem* parent = nullptr;
     QTreeWidgetItem* current = nullptr;
     for (auto& p : chain) {
-        QString label = QString::fromStdString(p.size() <= 3 ? p.substr(0, 2) + "\\"
-                                                              : platform::fileNameOf(p));
+        QString label =
+            QString::fromStdString(p.size() <= 3 ? p.substr(0, 2) + "\\" : platform::fileNameOf(p));
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
         item->setText(0, p.size() <= 3 ? label.toLower() : label);
         item->setIcon(0, openIcon);

@@ -1,6 +1,7 @@
 #pragma once
 // The folder list: the current folder with its ancestors above it and its sub-folders below,
-// in the manner of the classic folder list control. Paths are Windows paths.
+// in the manner of the classic folder list control. Double-click or Enter on an entry opens it.
+// Paths are Windows paths.
 
 #include <QString>
 #include <QTreeWidget>

@@ -9,7 +9,9 @@ DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
     connect(this, &QComboBox::activated, this, &DriveListBox::onActivated);
 }
 
-QString DriveListBox::drive() const { return current_; }
+QString DriveListBox::drive() const {
+    return current_;
+}
 
 void DriveListBox::refresh() {
     QSignalBlocker block(this);
@@ -46,19 +48,39 @@ bool DriveListBox::setDrive(const QString& drivePath) {
         QSignalBlocker block(this);
         setCurrentIndex(index);
     }
-    if (root != current_) {
-        current_ = root;
-        emit Change();
-    }
+    takeDrive(root);
     return true;
 }
 
-void DriveListBox::onActivated(int index) {
-    QString root = itemData(index).toString();
+void DriveListBox::restorePrevious() {
+    if (previous_.isEmpty()) {
+        return;
+    }
+    current_ = previous_;
+    QSignalBlocker block(this);
+    int index = findData(current_);
+    if (index < 0) {
+        refresh();
+    } else {
+        setCurrentIndex(index);
+    }
+}
+
+void DriveListBox::showPopup() {
+    refresh();
+    QComboBox::showPopup();
+}
+
+void DriveListBox::takeDrive(const QString& root) {
     if (root != current_) {
+        previous_ = current_;
         current_ = root;
         emit Change();
     }
+}
+
+void DriveListBox::onActivated(int index) {
+    takeDrive(itemData(index).toString());
 }
 
 } // namespace tolvane

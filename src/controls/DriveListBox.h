@@ -18,13 +18,22 @@ public:
     bool setDrive(const QString& drivePath);
     // Reads the list of drives again, keeping the current one where it still exists.
     void refresh();
+    // Shows the drive that was current before the last change again, without raising Change;
+    // for a drive that turned out to be unreadable.
+    void restorePrevious();
 
 signals:
     void Change();
 
+protected:
+    // Drives can come and go while the program runs; the list is read again when it opens.
+    void showPopup() override;
+
 private:
     void onActivated(int index);
+    void takeDrive(const QString& root);
     QString current_;
+    QString previous_;
 };
 
 } // namespace tolvane

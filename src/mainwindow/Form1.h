@@ -56,6 +56,15 @@ public:
     void Dir1_Change();
     void KewlButtons3_Click();
 
+    // The file browser and the selection list.
+    void Dir1_MouseDown(Qt::MouseButton Button, const QPoint& globalPos);
+    void File1_MouseDown(Qt::MouseButton Button, const QPoint& globalPos);
+    void File1_DblClick();
+    void KewlButtons1_Click();
+    void List1_DblClick();
+    void mnuDelete_Click();
+    void mnuOpen_Click();
+
     // Controls, named as the window designer named them.
     QListWidget* List1 = nullptr;
     QGroupBox* Frame1 = nullptr;

@@ -5,21 +5,172 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
+#include "platform/files.h"
 
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 
 namespace tolvane {
 
-void Form1::connectBrowser() {
-    connect(Drive1, &DriveListBox::Change, this, &Form1::Drive1_Change);
-    connect(Dir1, &DirListBox::Change, this, &Form1::Dir1_Change);
-    connect(KewlButtons3, &QPushButton::clicked, this, &Form1::KewlButtons3_Click);
+namespace {
+
+const char* const kErrorTitle = "Error~!";
+
+// Queues files of one folder: each full path into the selection list at its sorted place, each
+// bare name at the end of the name list, in the order given. The path is joined as it stands,
+// so a drive root ("C:\") gives two separators in a row, which is how the batch file gets it.
+void queueFiles(QListWidget* List1, QListWidget* List2, const QString& folder,
+                const QStringList& names) {
+    if (names.isEmpty()) {
+        return;
+    }
+    // A few entries go straight to their sorted place. For a big batch, inserting one by one
+    // moves the list's tail every time; appending all and sorting once keeps it fast.
+    constexpr qsizetype kBatch = 32;
+    if (names.size() < kBatch) {
+        for (const auto& name : names) {
+            List1->addItem(makeSortedItem(folder + QLatin1Char('\\') + name));
+        }
+    } else {
+        List1->setUpdatesEnabled(false);
+        List1->setSortingEnabled(false);
+        for (const auto& name : names) {
+            List1->addItem(makeSortedItem(folder + QLatin1Char('\\') + name));
+        }
+        List1->sortItems(Qt::AscendingOrder);
+        List1->setSortingEnabled(true);
+        List1->setUpdatesEnabled(true);
+    }
+    List2->addItems(names);
 }
 
-void Form1::Drive1_Change() { Dir1->setPath(Drive1->drive()); }
+} // namespace
 
-void Form1::Dir1_Change() { File1->setPath(Dir1->path()); }
+void Form1::connectBrowser() {
+    // The queue can hold many thousands of entries; rows of one height spare the lists from
+    // measuring every entry when they lay themselves out.
+    List1->setUniformItemSizes(true);
+    List2->setUniformItemSizes(true);
 
-void Form1::KewlButtons3_Click() { close(); }
+    connect(Drive1, &DriveListBox::Change, this, &Form1::Drive1_Change);
+    connect(Dir1, &DirListBox::Change, this, &Form1::Dir1_Change);
+    connect(Dir1, &DirListBox::MouseDown, this, &Form1::Dir1_MouseDown);
+    connect(File1, &FileListBox::MouseDown, this, &Form1::File1_MouseDown);
+    connect(File1, &FileListBox::DblClick, this, &Form1::File1_DblClick);
+    connect(List1, &QListWidget::itemDoubleClicked, this, &Form1::List1_DblClick);
+    connect(KewlButtons1, &QPushButton::clicked, this, &Form1::KewlButtons1_Click);
+    connect(KewlButtons3, &QPushButton::clicked, this, &Form1::KewlButtons3_Click);
+    connect(mnuDelete, &QAction::triggered, this, &Form1::mnuDelete_Click);
+    connect(mnuOpen, &QAction::triggered, this, [this] {
+        // Qt flips a checkable item by itself before it reports the choice; flip it back so
+        // that the handler alone decides the check mark.
+        mnuOpen->setChecked(!mnuOpen->isChecked());
+        mnuOpen_Click();
+    });
+}
+
+void Form1::Drive1_Change() {
+    const QString drive = Drive1->drive();
+    QString why;
+    if (Dir1->setPath(drive, &why)) {
+        return;
+    }
+    // The drive cannot be read (a link to nowhere, no access): the browser keeps showing
+    // what it showed before, and the user learns why.
+    Drive1->restorePrevious();
+    const QString text = QStringLiteral("Drive %1 cannot be read.\n\n%2").arg(drive.left(2), why);
+    messages_->show(text.toStdString(), kErrorTitle, platform::kMbIconStop);
+}
+
+void Form1::Dir1_Change() {
+    if (!File1->setPath(Dir1->path())) {
+        // The folder has gone or cannot be read any more: the folder list moves up to the
+        // nearest folder that still exists, and the file list follows it from there.
+        Dir1->refresh();
+    }
+}
+
+void Form1::Dir1_MouseDown(Qt::MouseButton Button, const QPoint& globalPos) {
+    if (Button == Qt::RightButton) {
+        mnuQuick->popup(globalPos);
+    }
+}
+
+void Form1::File1_MouseDown(Qt::MouseButton Button, const QPoint& globalPos) {
+    if (Button == Qt::RightButton) {
+        mnuPopup->popup(globalPos);
+    }
+}
+
+void Form1::File1_DblClick() {
+    const QString name = File1->currentName();
+    if (!name.isEmpty()) {
+        queueFiles(List1, List2, Dir1->path(), {name});
+    }
+}
+
+void Form1::KewlButtons1_Click() {
+    // From the last entry to the first: the name list gets the selected files in reverse.
+    const std::vector<int> rows = File1->selectedRows();
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(rows.size()));
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        names.push_back(File1->fileName(*row));
+    }
+    queueFiles(List1, List2, Dir1->path(), names);
+}
+
+void Form1::List1_DblClick() {
+    QListWidgetItem* entry = List1->currentItem();
+    if (!entry) {
+        return;
+    }
+    const QString path = entry->text();
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1);
+    delete List1->takeItem(List1->row(entry));
+    for (int i = 0; i < List2->count(); ++i) {
+        if (List2->item(i)->text() == name) {
+            delete List2->takeItem(i);
+            break;
+        }
+    }
+}
+
+void Form1::mnuDelete_Click() {
+    const std::vector<int> rows = File1->selectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    // Choosing Delete is the user's decision: no question, read-only files too. A file that
+    // cannot be deleted does not stop the others; all failures are reported together.
+    const QString folder = Dir1->path();
+    QStringList failures;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        const QString path = folder + QLatin1Char('\\') + File1->fileName(*row);
+        if (auto error = platform::deleteFile(path.toStdString(), true)) {
+            failures.push_back(path + QStringLiteral(": ") + QString::fromStdString(error.message));
+        }
+    }
+    if (!File1->refresh()) {
+        Dir1->refresh();
+    }
+    if (!failures.isEmpty()) {
+        // Listed in the order of the file list.
+        std::reverse(failures.begin(), failures.end());
+        const QString text = QStringLiteral("These files could not be deleted:\n\n") +
+                             failures.join(QLatin1Char('\n'));
+        messages_->show(text.toStdString(), kErrorTitle, platform::kMbIconStop);
+    }
+}
+
+void Form1::mnuOpen_Click() {
+    mnuOpen->setChecked(!mnuOpen->isChecked());
+}
+
+void Form1::KewlButtons3_Click() {
+    close();
+}
 
 } // namespace tolvane
