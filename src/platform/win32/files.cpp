@@ -146,3 +146,12 @@ SystemError listFolder(std::string_view winPath, std::vector<FileInfo>& entries)
 }
 
 } // namespace tolvane::platform
+
+namespace tolvane::platform {
+
+// FindFirstFile already tells folders from files, so the quick listing is the full one.
+SystemError listFolderKinds(std::string_view winPath, std::vector<FileInfo>& entries) {
+    return listFolder(winPath, entries);
+}
+
+} // namespace tolvane::platform
