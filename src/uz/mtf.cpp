@@ -1,6 +1,7 @@
 #include "uz/mtf.h"
 
 #include <array>
+#include <cstring>
 #include <numeric>
 
 namespace tolvane::uz {
@@ -15,30 +16,29 @@ std::array<std::uint8_t, 256> identityList() {
 
 void mtfEncode(Bytes& data) {
     auto list = identityList();
-    for (std::uint8_t& byte : data) {
-        const std::uint8_t value = byte;
-        std::size_t index = 0;
-        while (list[index] != value) {
-            ++index;
+    std::uint8_t* front = list.data();
+    for (std::uint8_t* byte = data.data(); byte != data.data() + data.size(); ++byte) {
+        const std::uint8_t value = *byte;
+        std::uint8_t* at = front;
+        while (*at != value) {
+            ++at;
         }
-        for (std::size_t i = index; i > 0; --i) {
-            list[i] = list[i - 1];
-        }
-        list[0] = value;
-        byte = static_cast<std::uint8_t>(index);
+        const auto index = static_cast<std::size_t>(at - front);
+        std::memmove(front + 1, front, index);
+        *front = value;
+        *byte = static_cast<std::uint8_t>(index);
     }
 }
 
 void mtfDecode(Bytes& data) {
     auto list = identityList();
-    for (std::uint8_t& byte : data) {
-        const std::size_t index = byte;
-        const std::uint8_t value = list[index];
-        for (std::size_t i = index; i > 0; --i) {
-            list[i] = list[i - 1];
-        }
-        list[0] = value;
-        byte = value;
+    std::uint8_t* front = list.data();
+    for (std::uint8_t* byte = data.data(); byte != data.data() + data.size(); ++byte) {
+        const std::size_t index = *byte;
+        const std::uint8_t value = front[index];
+        std::memmove(front + 1, front, index);
+        *front = value;
+        *byte = value;
     }
 }
 

@@ -21,16 +21,17 @@ void emitRun(Bytes& out, std::uint8_t value, std::size_t length) {
 Bytes rleEncode(ByteSpan input) {
     Bytes out;
     out.reserve(input.size() + input.size() / 16 + 16);
-    std::size_t pos = 0;
-    while (pos < input.size()) {
-        const std::uint8_t value = input[pos];
-        std::size_t length = 1;
-        while (pos + length < input.size() && input[pos + length] == value &&
-               length < kLongestRun) {
-            ++length;
+    const std::uint8_t* pos = input.data();
+    const std::uint8_t* const end = pos + input.size();
+    while (pos != end) {
+        const std::uint8_t value = *pos;
+        const std::uint8_t* runEnd = pos + 1;
+        const std::uint8_t* const runLimit = pos + std::min<std::size_t>(kLongestRun, end - pos);
+        while (runEnd != runLimit && *runEnd == value) {
+            ++runEnd;
         }
-        emitRun(out, value, length);
-        pos += length;
+        emitRun(out, value, static_cast<std::size_t>(runEnd - pos));
+        pos = runEnd;
     }
     return out;
 }

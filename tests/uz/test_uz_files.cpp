@@ -39,12 +39,13 @@ Bytes sampleText(std::size_t size) {
     return textBytes(text);
 }
 
-// Text, long runs and noise one after another, over several blocks.
+// Text, long runs and noise one after another: about 0x81000 bytes once the runs are folded, so
+// the block-sorting stage sees three blocks.
 Bytes mixedBlocks() {
     Bytes out = sampleText(0x30000);
     out.insert(out.end(), 0x28000, 0x00);
     out.insert(out.end(), 700, 'x');
-    const Bytes noise = randomBytes(0x30000, 11);
+    const Bytes noise = randomBytes(0x50000, 11);
     out.insert(out.end(), noise.begin(), noise.end());
     return out;
 }
