@@ -201,7 +201,7 @@ Bytes huffmanDecode(ByteSpan input, std::size_t maxOutput) {
     // Every code takes at least one bit, except with a one-leaf tree, which real files use only
     // for empty data; either way the length cannot pass the bits that are left.
     if (static_cast<std::uint64_t>(total) > bits.size() - bits.consumed()) {
-        throw UzError("Huffman length exceeds the data");
+        throw UzError("truncated Huffman data (its length exceeds the bits present)");
     }
     if (static_cast<std::size_t>(total) > maxOutput) {
         throw UzError("the decompressed data is larger than allowed");

@@ -12,7 +12,7 @@ namespace {
 
 void checkSignature(std::int32_t signature) {
     if (signature != kSignature && signature != kSignatureExtraRle) {
-        throw UzError("not a .uz file (unknown signature " + std::to_string(signature) + ")");
+        throw UzError("unknown signature " + std::to_string(signature));
     }
 }
 
