@@ -129,39 +129,42 @@ std::vector<Node> readTree(BitReader& bits) {
     return nodes;
 }
 
-// For every inner node and every value of the next 8 bits: the leaf reached and the bits used,
-// or the inner node reached after all 8. Decoding then takes a byte of bits per step.
+// Decoding tables: for a node and every value of the next 8 bits, the leaf reached and the bits
+// used, or the inner node reached after all 8. Decoding then takes a byte of bits per step. Only
+// the root and the nodes 8, 16, ... steps below it get a table, as only they are reached.
 struct Step {
-    std::uint16_t target = 0;
+    std::uint16_t target = 0; // the symbol, or the table of the inner node reached
     std::uint8_t bits = 0;
     bool leaf = false;
 };
 
-std::vector<Step> stepTable(const std::vector<Node>& nodes, std::vector<int>& innerNumber) {
-    innerNumber.assign(nodes.size(), -1);
-    int inner = 0;
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-        if (!nodes[i].isLeaf()) {
-            innerNumber[i] = inner++;
-        }
-    }
-    std::vector<Step> table(static_cast<std::size_t>(inner) * 256);
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-        if (nodes[i].isLeaf()) {
-            continue;
-        }
+std::vector<Step> stepTables(const std::vector<Node>& nodes) {
+    std::vector<int> tableOf(nodes.size(), -1);
+    std::vector<std::size_t> owners{0};
+    tableOf[0] = 0;
+    std::vector<Step> table;
+    for (std::size_t number = 0; number < owners.size(); ++number) {
+        table.resize((number + 1) * 256);
         for (unsigned value = 0; value < 256; ++value) {
-            std::size_t at = i;
+            std::size_t at = owners[number];
             int used = 0;
             while (used < 8 && !nodes[at].isLeaf()) {
                 at = static_cast<std::size_t>(nodes[at].child[(value >> used) & 1]);
                 ++used;
             }
-            Step& step = table[static_cast<std::size_t>(innerNumber[i]) * 256 + value];
+            Step step;
             step.bits = static_cast<std::uint8_t>(used);
             step.leaf = nodes[at].isLeaf();
-            step.target =
-                static_cast<std::uint16_t>(step.leaf ? nodes[at].symbol : innerNumber[at]);
+            if (step.leaf) {
+                step.target = static_cast<std::uint16_t>(nodes[at].symbol);
+            } else {
+                if (tableOf[at] < 0) {
+                    tableOf[at] = static_cast<int>(owners.size());
+                    owners.push_back(at);
+                }
+                step.target = static_cast<std::uint16_t>(tableOf[at]);
+            }
+            table[number * 256 + value] = step;
         }
     }
     return table;
@@ -212,19 +215,18 @@ Bytes huffmanDecode(ByteSpan input, std::size_t maxOutput) {
         std::fill(out.begin(), out.end(), static_cast<std::uint8_t>(nodes.front().symbol));
         return out;
     }
-    std::vector<int> innerNumber;
-    const std::vector<Step> table = stepTable(nodes, innerNumber);
+    const std::vector<Step> table = stepTables(nodes);
     const std::uint64_t available = bits.size();
     for (std::size_t k = 0; k < count; ++k) {
-        std::size_t inner = 0;
+        std::size_t tableNumber = 0;
         for (;;) {
-            const Step step = table[inner * 256 + bits.peek8()];
+            const Step step = table[tableNumber * 256 + bits.peek8()];
             bits.skip(step.bits);
             if (step.leaf) {
                 out[k] = static_cast<std::uint8_t>(step.target);
                 break;
             }
-            inner = step.target;
+            tableNumber = step.target;
         }
         if (bits.consumed() > available) {
             throw UzError("truncated Huffman data");

@@ -124,6 +124,12 @@ bool decompressFile(const std::string& argument, const fs::path& targetFolder, O
         return false;
     }
     const fs::path target = targetFolder / contents.name;
+    std::error_code code;
+    if (fs::equivalent(target, targetFolder / executableName(), code)) {
+        fail(output, argument,
+             "the stored file name \"" + contents.name + "\" is this tool itself");
+        return false;
+    }
     if (!writeFileAtomically(target, contents.data, error)) {
         fail(output, argument, error);
         return false;

@@ -99,16 +99,26 @@ bool writeFileAtomically(const fs::path& target, const uz::Bytes& bytes, std::st
     return true;
 }
 
-fs::path executableFolder() {
+namespace {
+fs::path executablePath() {
 #ifdef _WIN32
     wchar_t buffer[32768];
     const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
-    return fs::path(std::wstring(buffer, length)).parent_path();
+    return fs::path(std::wstring(buffer, length));
 #else
     std::error_code code;
     const fs::path self = fs::read_symlink("/proc/self/exe", code);
-    return code ? fs::current_path() : self.parent_path();
+    return code ? fs::current_path() / "ucc-standin" : self;
 #endif
+}
+} // namespace
+
+fs::path executableFolder() {
+    return executablePath().parent_path();
+}
+
+fs::path executableName() {
+    return executablePath().filename();
 }
 
 } // namespace tolvane::standin

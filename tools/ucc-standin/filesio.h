@@ -18,7 +18,8 @@ bool readWholeFile(const std::filesystem::path& path, std::size_t maxSize, uz::B
 bool writeFileAtomically(const std::filesystem::path& target, const uz::Bytes& bytes,
                          std::string& error);
 
-// The folder this program's executable lies in.
+// The folder this program's executable lies in, and the executable's file name.
 std::filesystem::path executableFolder();
+std::filesystem::path executableName();
 
 } // namespace tolvane::standin

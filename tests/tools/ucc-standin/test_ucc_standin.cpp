@@ -143,6 +143,8 @@ private slots:
                               << "unsafe stored file name \"../../evil.unr\"";
         QTest::newRow("drive") << bytes(uz::compressUz(packageBytes(), "C:evil.unr"))
                                << "drive colon";
+        QTest::newRow("the tool itself")
+            << bytes(uz::compressUz(packageBytes(), "ucc.exe")) << "is this tool itself";
     }
     void refusesBadInputWithOneLineAndLeavesNothing() {
         QFETCH(QByteArray, file);
