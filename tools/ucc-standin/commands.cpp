@@ -1,0 +1,143 @@
+#include "commands.h"
+
+#include "filesio.h"
+#include "platform/hostpath.h"
+#include "uz/storedname.h"
+#include "uz/uzfile.h"
+
+#include <algorithm>
+#include <optional>
+#include <ostream>
+
+namespace fs = std::filesystem;
+
+namespace tolvane::standin {
+
+namespace {
+
+// A .uz file of a file within the size limit is never much larger than it; anything bigger is
+// refused before it is read into memory.
+constexpr std::size_t kMaxUzFileSize = uz::kMaxDecompressedSize + uz::kMaxDecompressedSize / 4;
+
+const std::uint8_t kPackageTag[] = {0xc1, 0x83, 0x2a, 0x9e};
+
+void fail(Output output, const std::string& subject, const std::string& reason) {
+    output.out.flush();
+    output.err << "Error: " << subject << ": " << reason << std::endl;
+}
+
+// The host file an argument names: the host path as given, else a Windows path through the drive
+// mapping of the Wine prefix.
+std::optional<fs::path> resolveInput(const std::string& argument) {
+    std::error_code code;
+    if (fs::exists(argument, code)) {
+        return fs::path(argument);
+    }
+    if (auto host = platform::toHostPath(argument); host && fs::exists(*host, code)) {
+        return host;
+    }
+    return std::nullopt;
+}
+
+// A name from a file shown on one line: control characters become '?'.
+std::string printable(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+    return text;
+}
+
+std::string percentOf(std::size_t part, std::size_t whole) {
+    return std::to_string((part * 100 + whole / 2) / whole) + "%";
+}
+
+} // namespace
+
+bool compressFile(const std::string& argument, Output output) {
+    const std::optional<fs::path> source = resolveInput(argument);
+    if (!source) {
+        fail(output, argument, "file not found");
+        return false;
+    }
+    output.out << "Compressing " << argument << "\n";
+    const std::string name = source->filename().string();
+    if (auto problem = uz::storedNameProblem(name)) {
+        fail(output, argument, "cannot store this file name (" + *problem + ")");
+        return false;
+    }
+    uz::Bytes data;
+    std::string error;
+    if (!readWholeFile(*source, uz::kMaxCompressibleSize, data, error)) {
+        fail(output, argument, error);
+        return false;
+    }
+    if (data.size() < std::size(kPackageTag) ||
+        !std::equal(std::begin(kPackageTag), std::end(kPackageTag), data.begin())) {
+        output.out << "Note: " << argument
+                   << " does not start with the package tag; compressing it anyway\n";
+    }
+    const uz::Bytes packed = uz::compressUz(data, name);
+    const fs::path target = fs::path(source->string() + ".uz");
+    if (!writeFileAtomically(target, packed, error)) {
+        fail(output, argument, error);
+        return false;
+    }
+    output.out << "Compressed " << argument << " -> " << argument << ".uz (" << packed.size()
+               << " bytes";
+    if (!data.empty()) {
+        output.out << ", " << percentOf(packed.size(), data.size());
+    }
+    output.out << ")\n";
+    if (packed.size() > data.size()) {
+        output.out << "Warning: " << argument << ".uz is larger than its source; game clients "
+                   << "before version 469 crash on such files\n";
+    }
+    output.out.flush();
+    return true;
+}
+
+bool decompressFile(const std::string& argument, const fs::path& targetFolder, Output output) {
+    const std::optional<fs::path> source = resolveInput(argument);
+    if (!source) {
+        fail(output, argument, "file not found");
+        return false;
+    }
+    output.out << "Decompressing " << argument << "\n";
+    uz::Bytes file;
+    std::string error;
+    if (!readWholeFile(*source, kMaxUzFileSize, file, error)) {
+        fail(output, argument, error);
+        return false;
+    }
+    uz::UzContents contents;
+    try {
+        // The name is judged before any decoding work, then the whole file is decoded in memory
+        // so that nothing is written for a file that turns out damaged.
+        const uz::UzContents header = uz::readUzHeader(file);
+        if (auto problem = uz::storedNameProblem(header.name)) {
+            fail(output, argument,
+                 "unsafe stored file name \"" + printable(header.name) + "\" (" + *problem + ")");
+            return false;
+        }
+        contents = uz::decompressUz(file);
+    } catch (const uz::UzError& e) {
+        fail(output, argument, std::string("damaged or not a .uz file: ") + e.what());
+        return false;
+    }
+    const fs::path target = targetFolder / contents.name;
+    std::error_code code;
+    if (fs::equivalent(target, targetFolder / executableName(), code)) {
+        fail(output, argument,
+             "the stored file name \"" + contents.name + "\" is this tool itself");
+        return false;
+    }
+    if (!writeFileAtomically(target, contents.data, error)) {
+        fail(output, argument, error);
+        return false;
+    }
+    output.out << "Decompressed " << argument << " -> " << target.string() << " ("
+               << contents.data.size() << " bytes)\n";
+    output.out.flush();
+    return true;
+}
+
+} // namespace tolvane::standin
