@@ -1,18 +1,16 @@
-// Starting a command with captured output on POSIX.
+// Starting a command with captured output on Linux.
 //
-// The interpreter is started as a grandchild: fork, fork again, exec, and the middle process
-// exits at once and is reaped at once. The reason is the end of a run: it is the end of the
-// output, not the exit of the interpreter, and at that moment the interpreter may still be on
-// its way out, or alive for good after closing its output early. A direct child would then have
-// to be waited for (freezing the window), polled for later, or left as a zombie. As a grandchild
-// it belongs to init (or the session's subreaper), which reaps it whenever it ends. The costs:
-// the interpreter's id and exit status are unknown here (a run uses neither), and a fork of the
-// whole program instead of a spawn (copying its page tables, about a millisecond). In its own
-// process group and not our child, the job also runs on when this program is closed during it.
+// The interpreter is started as a grandchild: a middle process starts it and ends at once, and
+// is reaped at once. The reason is the end of a run: it is the end of the output, not the exit
+// of the interpreter, and at that moment the interpreter may still be on its way out, or alive
+// for good after closing its output early. A direct child would then have to be waited for
+// (freezing the window), polled for later, or left as a zombie. As a grandchild it belongs to
+// init (or the session's subreaper), which reaps it whenever it ends. The cost: its id and exit
+// status are unknown here, and a run uses neither. In its own process group and not our child,
+// the job also runs on when this program is closed during it.
 //
-// Between fork and exec only async-signal-safe calls are made, since other threads of the
-// program may hold locks (of the allocator, for one) at the moment of the fork. Everything the
-// new process needs (the program's path, its arguments, the descriptors) is prepared before.
+// Both new processes are made the way posix_spawn makes its one: sharing this program's memory
+// until the exec, on stacks of their own, with every signal blocked, making only system calls.
 
 #include "platform/process.h"
 #include "platform/posix/cmdline.h"
@@ -22,11 +20,13 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -94,26 +94,29 @@ int findProgram(const std::string& name, std::string& path) {
     }
 }
 
-// Everything the new process needs, made ready before the fork.
+// Everything the new processes need, made ready before they are made. They share this
+// program's memory until the command's exec, so they also leave their result here.
 struct LaunchPlan {
     const char* program = nullptr;
     char* const* arguments = nullptr;
     int input = -1;
     int output = -1;
-    int report = -1;         // write end of the pipe that carries a failure's errno back
-    int descriptorLimit = 0; // for marking descriptors close-on-exec without close_range
+    int descriptorLimit = 0;      // for marking descriptors close-on-exec without close_range
+    char* commandStack = nullptr; // top of the stack the command runs on until its exec
+    volatile int failure = 0;     // errno of a failed step; 0 once the exec has happened
 };
 
-[[noreturn]] void reportAndExit(int report, int error) {
-    ssize_t written = ::write(report, &error, sizeof error);
-    (void)written;
+constexpr std::size_t kStackSize = 64 * 1024;
+
+[[noreturn]] void fail(LaunchPlan& plan, int error) {
+    plan.failure = error;
     ::_exit(127);
 }
 
 // Leaves no descriptor above the standard three to the new program, whoever opened it and
 // however: ours are all close-on-exec already, but a library's may not be.
 void closeOthersOnExec(int limit) {
-#if defined(__linux__) && defined(CLOSE_RANGE_CLOEXEC)
+#if defined(CLOSE_RANGE_CLOEXEC)
     if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) {
         return;
     }
@@ -123,8 +126,21 @@ void closeOthersOnExec(int limit) {
     }
 }
 
-[[noreturn]] void becomeCommand(const LaunchPlan& plan) {
+int becomeCommand(void* argument) {
+    LaunchPlan& plan = *static_cast<LaunchPlan*>(argument);
     ::setpgid(0, 0);
+
+    // Signals came in blocked. No handler of this program may run here, in its memory: put the
+    // caught ones back to their default before letting signals through.
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_DFL &&
+            current.sa_handler != SIG_IGN) {
+            ::sigaction(signal, &defaultAction, nullptr);
+        }
+    }
     sigset_t nothing;
     sigemptyset(&nothing);
     ::sigprocmask(SIG_SETMASK, &nothing, nullptr);
@@ -135,24 +151,20 @@ void closeOthersOnExec(int limit) {
     const int output = ::fcntl(plan.output, F_DUPFD_CLOEXEC, 3);
     if (input < 0 || output < 0 || ::dup2(input, 0) < 0 || ::dup2(output, 1) < 0 ||
         ::dup2(output, 2) < 0) {
-        reportAndExit(plan.report, errno);
+        fail(plan, errno);
     }
     closeOthersOnExec(plan.descriptorLimit);
     ::execve(plan.program, plan.arguments, environ);
-    reportAndExit(plan.report, errno);
+    fail(plan, errno);
 }
 
-pid_t forkAgain() {
-#if defined(__GLIBC__)
-#if __GLIBC_PREREQ(2, 34)
-#define TOLVANE_HAVE_FORK_WITHOUT_HANDLERS 1
-#endif
-#endif
-#ifdef TOLVANE_HAVE_FORK_WITHOUT_HANDLERS
-    return ::_Fork(); // unlike fork, runs no handlers registered by libraries
-#else
-    return ::fork();
-#endif
+// The middle process: starts the command and ends at once, leaving it to init.
+int startCommandAndLeave(void* argument) {
+    LaunchPlan& plan = *static_cast<LaunchPlan*>(argument);
+    if (::clone(becomeCommand, plan.commandStack, CLONE_VM | CLONE_VFORK | SIGCHLD, &plan) < 0) {
+        fail(plan, errno);
+    }
+    ::_exit(0);
 }
 
 int descriptorLimit() {
@@ -164,7 +176,67 @@ int descriptorLimit() {
     return static_cast<int>(limit.rlim_cur);
 }
 
+// Two small stacks, each with an inaccessible page below it, so that an overflow faults instead
+// of writing into the other one.
+class ChildStacks {
+public:
+    ChildStacks() {
+        const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        size_ = 2 * (page + kStackSize);
+        void* memory = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+        if (memory == MAP_FAILED) {
+            error_ = errno;
+            return;
+        }
+        base_ = static_cast<char*>(memory);
+        ::mprotect(base_, page, PROT_NONE);
+        ::mprotect(base_ + page + kStackSize, page, PROT_NONE);
+        firstTop_ = base_ + page + kStackSize;
+        secondTop_ = base_ + size_;
+    }
+    ~ChildStacks() {
+        if (base_) {
+            ::munmap(base_, size_);
+        }
+    }
+    ChildStacks(const ChildStacks&) = delete;
+    ChildStacks& operator=(const ChildStacks&) = delete;
+
+    int error() const { return error_; }
+    char* firstTop() const { return firstTop_; }
+    char* secondTop() const { return secondTop_; }
+
+private:
+    char* base_ = nullptr;
+    std::size_t size_ = 0;
+    char* firstTop_ = nullptr;
+    char* secondTop_ = nullptr;
+    int error_ = 0;
+};
+
+// Blocks every signal of the calling thread for as long as it lives.
+class BlockedSignals {
+public:
+    BlockedSignals() {
+        sigset_t all;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_SETMASK, &all, &saved_);
+    }
+    ~BlockedSignals() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+    BlockedSignals(const BlockedSignals&) = delete;
+    BlockedSignals& operator=(const BlockedSignals&) = delete;
+
+private:
+    sigset_t saved_;
+};
+
 // Starts the command line with its output on `output`. Returns 0 or an errno value.
+//
+// Both new processes share this program's memory (CLONE_VM) and each suspends its parent until
+// it has exec'd or ended (CLONE_VFORK), as posix_spawn does: nothing is copied, and when the
+// first clone returns, the command has either started or left its errno in the plan. The middle
+// process ends right after the second clone and is reaped at once.
 int launch(const std::string& commandLine, int output) {
     std::vector<std::string> words = splitCommandLine(commandLine);
     if (words.empty()) {
@@ -185,59 +257,33 @@ int launch(const std::string& commandLine, int output) {
     if (input.fd < 0) {
         return errno;
     }
-    int reportPipe[2];
-    if (::pipe2(reportPipe, O_CLOEXEC) != 0) {
-        return errno;
+    ChildStacks stacks;
+    if (stacks.error() != 0) {
+        return stacks.error();
     }
-    OwnedDescriptor reportRead(reportPipe[0]);
-    OwnedDescriptor reportWrite(reportPipe[1]);
 
     LaunchPlan plan;
     plan.program = program.c_str();
     plan.arguments = arguments.data();
     plan.input = input.fd;
     plan.output = output;
-    plan.report = reportWrite.fd;
     plan.descriptorLimit = descriptorLimit();
+    plan.commandStack = stacks.secondTop();
 
-    const pid_t middle = ::fork();
+    pid_t middle = -1;
+    int cloneError = 0;
+    {
+        BlockedSignals blocked;
+        middle = ::clone(startCommandAndLeave, stacks.firstTop(), CLONE_VM | CLONE_VFORK | SIGCHLD,
+                         &plan);
+        cloneError = errno;
+    }
     if (middle < 0) {
-        return errno;
+        return cloneError;
     }
-    if (middle == 0) {
-        const pid_t command = forkAgain();
-        if (command < 0) {
-            reportAndExit(plan.report, errno);
-        }
-        if (command == 0) {
-            becomeCommand(plan);
-        }
-        ::_exit(0);
-    }
-
-    closeDescriptor(reportWrite.fd);
     while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
     }
-
-    // The report pipe ends without a word once the command's exec has closed the last copy of
-    // its write end; a failure sends its errno first.
-    int failure = 0;
-    std::size_t received = 0;
-    while (received < sizeof failure) {
-        const ssize_t n = ::read(reportRead.fd, reinterpret_cast<char*>(&failure) + received,
-                                 sizeof failure - received);
-        if (n > 0) {
-            received += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            break;
-        }
-    }
-    if (received == sizeof failure) {
-        return failure != 0 ? failure : ENOEXEC;
-    }
-    return 0;
+    return plan.failure;
 }
 
 } // namespace
