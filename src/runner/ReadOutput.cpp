@@ -28,6 +28,17 @@ template <typename Event, typename... Args> void raise(const Event& event, Args&
     }
 }
 
+// Output is mostly plain ASCII, which needs no decoding; everything else goes through the code
+// page.
+std::string decodeChunk(std::string_view bytes) {
+    for (char byte : bytes) {
+        if (static_cast<unsigned char>(byte) >= 0x80) {
+            return platform::narrowToUtf8(bytes);
+        }
+    }
+    return std::string(bytes);
+}
+
 } // namespace
 
 ReadOutput::ReadOutput() = default;
@@ -82,7 +93,7 @@ void ReadOutput::RunCommand(const std::string& quotedCommand) {
         if (status == platform::CommandProcess::ReadStatus::Ended) {
             break;
         }
-        raise(GotChunk, platform::narrowToUtf8(std::string_view(buffer, count)), false);
+        raise(GotChunk, decodeChunk(std::string_view(buffer, count)), false);
     }
     // The failed read that ended the output returned nothing: the last chunk is empty.
     raise(GotChunk, std::string(), true);
