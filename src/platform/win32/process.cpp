@@ -35,7 +35,7 @@ void closeHandle(HANDLE& handle) {
 // Default security; handles made with these attributes are inherited by child processes.
 SECURITY_ATTRIBUTES inheritableAttributes() {
     SECURITY_ATTRIBUTES attributes{};
-    attributes.nLength = sizeof attributes;
+    attributes.nLength = static_cast<DWORD>(sizeof attributes);
     attributes.lpSecurityDescriptor = nullptr;
     attributes.bInheritHandle = TRUE;
     return attributes;
@@ -90,7 +90,7 @@ std::int32_t CommandProcess::start(const std::string& commandLine) {
     SECURITY_ATTRIBUTES attributes = inheritableAttributes();
 
     STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
+    startup.cb = static_cast<DWORD>(sizeof startup);
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_HIDE;
     startup.hStdInput = nullptr;
