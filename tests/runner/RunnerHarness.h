@@ -5,6 +5,7 @@
 #include "runner/ReadOutput.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <chrono>
 #include <cstdint>
@@ -79,3 +80,10 @@ int openDescriptorCount();
 bool hasNoChildren();
 
 } // namespace tolvane::test
+
+// Failed comparisons of output show the text itself.
+namespace QTest {
+template <> inline char* toString(const std::string& text) {
+    return toString(QString::fromStdString(text));
+}
+} // namespace QTest
