@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -81,6 +82,10 @@ Form1::Form1(Services services) : services_(std::move(services)) {
     buildMenus();
     setTabOrder();
     connectBrowser();
+
+    // Command runner: while a job runs, pending events are processed between reads.
+    ReadOutput1.yield = [] { QCoreApplication::processEvents(); };
+
     layout()->setSizeConstraint(QLayout::SetFixedSize); // the user cannot resize the window
 }
 

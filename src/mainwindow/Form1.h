@@ -2,6 +2,7 @@
 // The main window: the file browser, the mode, the queue, the buttons and the job output.
 
 #include "platform/messagebox.h"
+#include "runner/ReadOutput.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -103,6 +104,10 @@ public:
     QAction* mnuopDecomp = nullptr;
     QMenu* mnuPopup = nullptr;
     QAction* mnuDelete = nullptr;
+
+    // The command runner, owned for the window's whole life. It yields to the event loop
+    // between reads, so the window keeps working while a job runs inside a handler.
+    ReadOutput ReadOutput1;
 
     // The two views of the window.
     void showOutputView();
