@@ -81,6 +81,7 @@ Form1::Form1(Services services) : services_(std::move(services)) {
     buildMenus();
     setTabOrder();
     connectBrowser();
+    connectShortcuts();
     layout()->setSizeConstraint(QLayout::SetFixedSize); // the user cannot resize the window
 }
 
