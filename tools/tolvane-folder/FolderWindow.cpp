@@ -49,6 +49,14 @@ bool listedBefore(const platform::FileInfo& a, const platform::FileInfo& b) {
     return folded != 0 ? folded < 0 : nameA < nameB;
 }
 
+bool sameListing(const std::vector<platform::FileInfo>& a,
+                 const std::vector<platform::FileInfo>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.name == y.name && x.isFolder == y.isFolder && x.size == y.size &&
+               x.modified == y.modified;
+    });
+}
+
 } // namespace
 
 FolderWindow::FolderWindow(QWidget* parent) : QWidget(parent) {
@@ -62,7 +70,6 @@ FolderWindow::FolderWindow(QWidget* parent) : QWidget(parent) {
     contents_->setRootIsDecorated(false);
     contents_->setUniformRowHeights(true);
     contents_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    contents_->header()->setStretchLastSection(false);
     contents_->setColumnWidth(NameColumn, 360);
     contents_->setColumnWidth(SizeColumn, 90);
     contents_->setColumnWidth(TypeColumn, 130);
@@ -87,6 +94,8 @@ void FolderWindow::openFolder(const std::string& winPath) {
     folder_ = winPath;
     setWindowTitle(QString::fromStdString(winPath));
     contents_->clear();
+    shown_.clear();
+    listed_ = false;
     refresh();
     if (contents_->topLevelItemCount() > 0) {
         contents_->setCurrentItem(contents_->topLevelItem(0));
@@ -109,6 +118,10 @@ void FolderWindow::refresh() {
                                  [](const platform::FileInfo& e) { return e.hidden; }),
                   entries.end());
     std::sort(entries.begin(), entries.end(), listedBefore);
+    if (listed_ && sameListing(entries, shown_)) {
+        // Nothing changed: the user's selection and a click in progress stay undisturbed.
+        return;
+    }
 
     // Keep the user's place across a refresh.
     const QTreeWidgetItem* current = contents_->currentItem();
@@ -148,6 +161,8 @@ void FolderWindow::refresh() {
     contents_->verticalScrollBar()->setValue(scrolled);
     notice_->clear();
     stack_->setCurrentWidget(contents_);
+    shown_ = std::move(entries);
+    listed_ = true;
 }
 
 void FolderWindow::openParent() {
@@ -169,6 +184,8 @@ void FolderWindow::openItem(QTreeWidgetItem* item) {
 
 void FolderWindow::showNotice(const QString& text) {
     contents_->clear();
+    shown_.clear();
+    listed_ = false;
     notice_->setText(text);
     stack_->setCurrentWidget(notice_);
 }

@@ -2,10 +2,13 @@
 // A window on one folder: its sub-folders and files with icon, name, size, type and date, in
 // the manner of the system's own folder windows. The folder is a Windows path.
 
+#include "platform/files.h"
+
 #include <QString>
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 class QLabel;
 class QStackedLayout;
@@ -46,6 +49,9 @@ private:
     QTreeWidget* contents_ = nullptr;
     QLabel* notice_ = nullptr;
     std::string folder_;
+    // What the list shows, to leave it alone when a refresh finds nothing new.
+    std::vector<platform::FileInfo> shown_;
+    bool listed_ = false;
 };
 
 } // namespace tolvane
