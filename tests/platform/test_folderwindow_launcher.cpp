@@ -91,18 +91,6 @@ private slots:
         }
     }
 
-    void everyCallStartsAnotherProgram() {
-        QTemporaryDir dir;
-        const fs::path record = fs::path(dir.path().toStdString()) / "record";
-        int first = 0;
-        int second = 0;
-        QVERIFY(!startStandIn(record, "C:\\A", &first));
-        QVERIFY(!startStandIn(record, "C:\\A", &second));
-        test::endProcess(first);
-        test::endProcess(second);
-        QVERIFY(first != second);
-    }
-
     void saysWhyTheProgramCannotStart_data() {
         QTest::addColumn<QString>("content");
         QTest::addColumn<int>("mode");
@@ -127,12 +115,6 @@ private slots:
         const auto error = launcher.open("C:\\UT\\Maps");
         QCOMPARE(error.code, code);
         QVERIFY2(error.message.find(program.string()) != std::string::npos, error.message.c_str());
-    }
-
-    void looksForTheProgramBesideTheExecutable() {
-        platform::DetachedFolderWindowLauncher launcher;
-        QCOMPARE(QString::fromStdString(launcher.program()),
-                 QCoreApplication::applicationDirPath() + "/tolvane-folder");
     }
 };
 
