@@ -86,8 +86,8 @@ private slots:
         QCOMPARE(facts.session, pid);        // a session of its own
         QVERIFY(facts.session != ::getsid(0));
         QCOMPARE(facts.descriptors.size(), std::size_t(3));
-        for (int fd = 0; fd < 3; ++fd) {
-            QCOMPARE(facts.descriptorTarget(fd), std::string("/dev/null"));
+        for (const auto& [fd, target] : facts.descriptors) {
+            QCOMPARE(target, std::string("/dev/null"));
         }
     }
 

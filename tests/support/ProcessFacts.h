@@ -7,11 +7,12 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include <signal.h>
 
 namespace tolvane::test {
 
@@ -21,18 +22,13 @@ struct ProcessFacts {
     int parent = 0;
     int session = 0;
     std::vector<std::string> arguments;
-    std::vector<int> descriptors;
-    std::string descriptorTarget(int fd) const {
-        std::error_code ec;
-        return std::filesystem::read_symlink(proc / "fd" / std::to_string(fd), ec).string();
-    }
-    std::filesystem::path proc;
+    std::map<int, std::string> descriptors; // open descriptor -> what it refers to
 };
 
 inline ProcessFacts processFacts(int pid) {
     ProcessFacts facts;
-    facts.proc = std::filesystem::path("/proc") / std::to_string(pid);
-    std::ifstream stat(facts.proc / "stat");
+    const auto proc = std::filesystem::path("/proc") / std::to_string(pid);
+    std::ifstream stat(proc / "stat");
     std::string line;
     if (!std::getline(stat, line)) {
         return facts;
@@ -43,13 +39,14 @@ inline ProcessFacts processFacts(int pid) {
     rest >> facts.state >> facts.parent >> group >> facts.session;
     facts.exists = true;
 
-    std::ifstream cmdline(facts.proc / "cmdline", std::ios::binary);
+    std::ifstream cmdline(proc / "cmdline", std::ios::binary);
     for (std::string arg; std::getline(cmdline, arg, '\0');) {
         facts.arguments.push_back(arg);
     }
     std::error_code ec;
-    for (auto& entry : std::filesystem::directory_iterator(facts.proc / "fd", ec)) {
-        facts.descriptors.push_back(std::stoi(entry.path().filename().string()));
+    for (auto& entry : std::filesystem::directory_iterator(proc / "fd", ec)) {
+        facts.descriptors[std::stoi(entry.path().filename().string())] =
+            std::filesystem::read_symlink(entry.path(), ec).string();
     }
     return facts;
 }
