@@ -86,6 +86,7 @@ Form1::Form1(Services services) : services_(std::move(services)) {
     // Command runner: while a job runs, pending events are processed between reads.
     ReadOutput1.yield = [] { QCoreApplication::processEvents(); };
 
+    connectShortcuts();
     layout()->setSizeConstraint(QLayout::SetFixedSize); // the user cannot resize the window
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the file browser, the mode, the queue, the buttons and the job output.
 
+#include "platform/folderwindow.h"
 #include "platform/messagebox.h"
 #include "runner/ReadOutput.h"
 
@@ -37,6 +38,8 @@ public:
         platform::MessageBoxes* messages = nullptr; // null: real message boxes
         // Ends the process at once; null: flush and _exit(0).
         std::function<void()> endProgram;
+        // Opens folder windows; null: the folder window program beside the executable.
+        platform::FolderWindowLauncher* folders = nullptr;
     };
 
     Form1();
@@ -65,6 +68,26 @@ public:
     void List1_DblClick();
     void mnuDelete_Click();
     void mnuOpen_Click();
+    // Folder shortcuts: each moves the folder list to a folder of the game.
+    void mnuMaps_Click();
+    void mnuSystem_Click();
+    void mnuTexs_Click();
+    void mnuSounds_Click();
+    void mnuMusic_Click();
+    void mnuComp_Click();
+    void mnuDecomp_Click();
+    // Folder windows: each opens a window on a folder of the game.
+    void mnuopMaps_Click();
+    void mnuopTextures_Click();
+    void mnuopSounds_Click();
+    void mnuopSystem_Click();
+    void mnuopMusic_Click();
+    void mnuopComp_Click();
+    void mnuopDecomp_Click();
+    // Opens a new window of its own on the folder; says why when it cannot.
+    void OpenFolderWindow(const std::string& winPath);
+    // The launcher in use while a folder window is being opened; empty whenever the user can act.
+    bool hasBrowserReference() const { return browser_ != nullptr; }
 
     // Controls, named as the window designer named them.
     QListWidget* List1 = nullptr;
@@ -125,6 +148,9 @@ private:
     void connectBrowser();
     void setTabOrder();
     void closeSequence();
+    void connectShortcuts();
+    void snapTo(const char* suffix);
+    void openGameFolderWindow(const char* suffix);
 
     Services services_;
     std::unique_ptr<platform::MessageBoxes> ownMessages_;
@@ -132,6 +158,9 @@ private:
     QPointer<QWidget> splash_;
     bool loaded_ = false;
     bool closing_ = false;
+
+    std::unique_ptr<platform::FolderWindowLauncher> ownFolders_;
+    platform::FolderWindowLauncher* browser_ = nullptr;
 };
 
 } // namespace tolvane

@@ -45,6 +45,7 @@ void Form1::closeSequence() {
         return;
     }
     closing_ = true;
+    browser_ = nullptr;
     if (splash_) {
         splash_->close();
     }

@@ -6,6 +6,7 @@ Form1Fixture::Form1Fixture() {
     Form1::Services services;
     services.messages = &messages;
     services.endProgram = [this] { ++endRequests; };
+    services.folders = &folders;
     form = std::make_unique<Form1>(services);
 }
 

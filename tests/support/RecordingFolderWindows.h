@@ -1,0 +1,22 @@
+#pragma once
+// Folder windows that tests only record, so no window program is ever started by a test.
+
+#include "platform/folderwindow.h"
+
+#include <string>
+#include <vector>
+
+namespace tolvane::test {
+
+class RecordingFolderWindows : public platform::FolderWindowLauncher {
+public:
+    platform::SystemError open(const std::string& winPath) override {
+        opened.push_back(winPath);
+        return failure;
+    }
+
+    std::vector<std::string> opened;
+    platform::SystemError failure; // returned by every call; none by default
+};
+
+} // namespace tolvane::test
