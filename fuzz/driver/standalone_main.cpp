@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -115,10 +116,15 @@ bool parseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-// Every file named, and every file inside the folders named, in name order.
-std::vector<std::string> loadCorpus(const std::vector<fs::path>& inputs) {
+// Every file named, and every file inside the folders named, in name order. Nothing when a
+// name does not exist: a mistyped seed folder must not pass as an empty one.
+std::optional<std::vector<std::string>> loadCorpus(const std::vector<fs::path>& inputs) {
     std::vector<fs::path> files;
     for (auto& input : inputs) {
+        if (!fs::exists(input)) {
+            std::cerr << "fuzz driver: " << input.string() << " does not exist\n";
+            return std::nullopt;
+        }
         if (fs::is_directory(input)) {
             std::vector<fs::path> inFolder;
             for (auto& entry : fs::directory_iterator(input)) {
@@ -158,7 +164,11 @@ int main(int argc, char** argv) {
         }
         tokens = std::move(*parsed);
     }
-    const std::vector<std::string> corpus = loadCorpus(options.inputs);
+    const auto loaded = loadCorpus(options.inputs);
+    if (!loaded) {
+        return 2;
+    }
+    const std::vector<std::string>& corpus = *loaded;
 
     crashPath = options.artifactPrefix + "crash-" + name;
     if (__sanitizer_set_death_callback) {
