@@ -9,6 +9,12 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
                             -fno-sanitize-recover=undefined)
         add_link_options(-fsanitize=address,undefined)
     endif()
+    # Coverage for libFuzzer in every library, so it sees inside the code under test.
+    if(TOLVANE_LIBFUZZER)
+        add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                            -fno-sanitize-recover=undefined)
+        add_link_options(-fsanitize=address,undefined)
+    endif()
 elseif(MSVC)
     add_compile_options(/W4 /utf-8)
     if(TOLVANE_WERROR)

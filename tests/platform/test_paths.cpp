@@ -57,6 +57,10 @@ private slots:
         QVERIFY(!wine.toHost("\\Compressed"));
         QVERIFY(!wine.toHost("relative\\path"));
         QVERIFY(!wine.toHost(""));
+        // The host cuts a path at a NUL, which would turn "..\0x" into a real "..".
+        using namespace std::string_view_literals;
+        QVERIFY(!wine.toHost("C:\\..\0x\\..\0y\\etc"sv));
+        QVERIFY(!wine.toHost("C:\\UT\0"sv));
     }
 
     void listsDrivesThatExistIncludingDanglingLinks() {

@@ -84,7 +84,9 @@ std::vector<DriveInfo> WinePrefix::drives() const {
 
 std::optional<fs::path> WinePrefix::toHost(std::string_view winPath) const {
     char letter = driveLetterOf(winPath);
-    if (!letter) {
+    // No Windows name holds a NUL, and the host would cut the path there: "C:\..\0x" would
+    // leave the drive as "C:\..".
+    if (!letter || winPath.find('\0') != std::string_view::npos) {
         return std::nullopt;
     }
     fs::path drive = driveLink(root_, letter);

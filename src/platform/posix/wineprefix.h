@@ -23,7 +23,8 @@ public:
 
     // Resolves component by component: an exact match first, else the entry that differs only in
     // letter case; a component that does not exist is kept as typed so new files can be created.
-    // Empty components and "." are skipped, ".." goes up (never above the drive).
+    // Empty components and "." are skipped, ".." goes up (never above the drive). A path holding
+    // a NUL gives nothing.
     std::optional<std::filesystem::path> toHost(std::string_view winPath) const;
 
     // The drive whose target holds the path (the longest match wins).
