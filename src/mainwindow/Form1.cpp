@@ -56,7 +56,9 @@ void paintBackground(QWidget* widget, const QColor& colour) {
 
 } // namespace
 
-QListWidgetItem* makeSortedItem(const QString& text) { return new CaseInsensitiveItem(text); }
+QListWidgetItem* makeSortedItem(const QString& text) {
+    return new CaseInsensitiveItem(text);
+}
 
 Form1::Form1() : Form1(Services{}) {}
 
@@ -87,6 +89,7 @@ Form1::Form1(Services services) : services_(std::move(services)) {
     ReadOutput1.yield = [] { QCoreApplication::processEvents(); };
 
     connectShortcuts();
+    connectJob();
     layout()->setSizeConstraint(QLayout::SetFixedSize); // the user cannot resize the window
 }
 
@@ -117,7 +120,8 @@ void Form1::buildControls() {
     Option2 = new QRadioButton(QStringLiteral("Option2"), Frame1);
     Option2->setObjectName(QStringLiteral("Option2"));
     // Only the round mark shows; the labels beside it carry the words.
-    const int markSize = std::max(twips(195), Option1->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) + 2);
+    const int markSize =
+        std::max(twips(195), Option1->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) + 2);
     Option1->setGeometry(twips(720), twips(300) - 2, markSize, markSize);
     Option2->setGeometry(twips(3000), twips(300) - 2, markSize, markSize);
     Option1->setFont(font());
@@ -233,8 +237,8 @@ void Form1::buildMenus() {
 }
 
 void Form1::setTabOrder() {
-    QWidget* chain[] = {txtOutput, List2,   Dir1,         File1,        Drive1,      Option2,
-                        Option1,   List1,   KewlButtons1, KewlButtons2, KewlButtons3};
+    QWidget* chain[] = {txtOutput, List2, Dir1,         File1,        Drive1,      Option2,
+                        Option1,   List1, KewlButtons1, KewlButtons2, KewlButtons3};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i) {
         QWidget::setTabOrder(chain[i], chain[i + 1]);
     }

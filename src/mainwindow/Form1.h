@@ -8,8 +8,11 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -89,6 +92,14 @@ public:
     // The launcher in use while a folder window is being opened; empty whenever the user can act.
     bool hasBrowserReference() const { return browser_ != nullptr; }
 
+    // The job: the Start button, the runner's events and the output box.
+    void KewlButtons2_Click();
+    void ReadOutput1_Starting();
+    void ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk);
+    void ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError);
+    void ReadOutput1_Complete();
+    void txtOutput_Change();
+
     // Controls, named as the window designer named them.
     QListWidget* List1 = nullptr;
     QGroupBox* Frame1 = nullptr;
@@ -151,6 +162,10 @@ private:
     void connectShortcuts();
     void snapTo(const char* suffix);
     void openGameFolderWindow(const char* suffix);
+    void connectJob();
+    // The results of the job that a complete run should have left in the output folder, and
+    // are not there (or are older than the job).
+    std::vector<std::string> missingResults(const std::string& gameFolder) const;
 
     Services services_;
     std::unique_ptr<platform::MessageBoxes> ownMessages_;
@@ -161,6 +176,8 @@ private:
 
     std::unique_ptr<platform::FolderWindowLauncher> ownFolders_;
     platform::FolderWindowLauncher* browser_ = nullptr;
+
+    std::int64_t jobStarted_ = 0; // seconds since 1970
 };
 
 } // namespace tolvane

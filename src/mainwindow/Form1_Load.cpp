@@ -18,8 +18,8 @@ void Form1::Form_Load() {
 
     // With no game folder the browser starts at the root of C:; with one that has gone, at the
     // nearest folder above it that still exists.
-    std::string start = gameFolder.empty() ? std::string("C:\\")
-                                           : platform::nearestExistingFolder(gameFolder);
+    std::string start =
+        gameFolder.empty() ? std::string("C:\\") : platform::nearestExistingFolder(gameFolder);
     if (!start.empty()) {
         Dir1->setPath(QString::fromStdString(start));
     }
@@ -38,7 +38,9 @@ void Form1::Form_Load() {
     }
 }
 
-void Form1::Form_Unload() { closeSequence(); }
+void Form1::Form_Unload() {
+    closeSequence();
+}
 
 void Form1::closeSequence() {
     if (closing_) {

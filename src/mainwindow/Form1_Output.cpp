@@ -4,11 +4,13 @@
 
 #include "common/Module1.h"
 #include "mainwindow/BatchFile.h"
+#include "mainwindow/Messages.h"
 #include "platform/files.h"
 #include "platform/winpath.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -17,6 +19,18 @@ namespace tolvane {
 
 namespace {
 constexpr std::size_t kMostNamesListed = 20;
+}
+
+void Form1::connectJob() {
+    connect(KewlButtons2, &QPushButton::clicked, this, &Form1::KewlButtons2_Click);
+    ReadOutput1.Starting = [this] { ReadOutput1_Starting(); };
+    ReadOutput1.GotChunk = [this](const std::string& sChunk, bool LastChunk) {
+        ReadOutput1_GotChunk(sChunk, LastChunk);
+    };
+    ReadOutput1.Error = [this](const std::string& Error, std::int32_t LastDLLError) {
+        ReadOutput1_Error(Error, LastDLLError);
+    };
+    ReadOutput1.Complete = [this] { ReadOutput1_Complete(); };
 }
 
 void Form1::ReadOutput1_Starting() {
@@ -53,8 +67,8 @@ void Form1::txtOutput_Change() {
 }
 
 void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError) {
-    messages().show("Error!\r\nDescription: " + Error + "\r\nLastDLLError: " +
-                        std::to_string(LastDLLError),
+    messages().show("Error!\r\nDescription: " + Error +
+                        "\r\nLastDLLError: " + std::to_string(LastDLLError),
                     "Error", platform::kMbIconStop);
     // Nothing ran, so the queue is kept and the browser comes back for another try.
     if (txtOutput->isVisible()) {
@@ -75,7 +89,8 @@ std::vector<std::string> Form1::missingResults(const std::string& gameFolder) co
                 decompressedName(List2->item(i)->text().toStdString()).value_or(std::string()));
         }
     }
-    const std::string folder = gameFolder + (Option1->isChecked() ? "\\Compressed\\" : "\\Decompressed\\");
+    const std::string folder =
+        gameFolder + (Option1->isChecked() ? "\\Compressed\\" : "\\Decompressed\\");
     std::vector<std::string> missing;
     for (const auto& name : expected) {
         platform::FileInfo info;
@@ -103,7 +118,8 @@ void Form1::ReadOutput1_Complete() {
             text += "\r\nand " + std::to_string(missing.size() - kMostNamesListed) + " more";
         }
         text += "\r\nWould you like to exit?";
-        answer = messages().show(text, "Error~!", platform::kMbYesNo + platform::kMbIconStop);
+        answer = messages().show(text, messages::kErrorTitle,
+                                 platform::kMbYesNo + platform::kMbIconStop);
     }
 
     const std::string results =

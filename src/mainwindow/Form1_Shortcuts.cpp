@@ -5,18 +5,14 @@
 #include "common/Module1.h"
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
+#include "mainwindow/Messages.h"
 #include "platform/files.h"
 
 #include <QAction>
 
 namespace tolvane {
 
-namespace {
-
-const char* const kErrorTitle = "Error~!";
-const char* const kNoGameFolder = "The game folder could not be found. Is the game installed?";
-
-} // namespace
+using messages::kErrorTitle;
 
 void Form1::connectShortcuts() {
     connect(mnuMaps, &QAction::triggered, this, &Form1::mnuMaps_Click);
@@ -84,7 +80,7 @@ void Form1::mnuopDecomp_Click() {
 void Form1::snapTo(const char* suffix) {
     const std::string gameFolder = Module1::GetGameFolder();
     if (gameFolder.empty()) {
-        messages().show(kNoGameFolder, kErrorTitle, platform::kMbIconStop);
+        messages().show(messages::kGameFolderMissing, kErrorTitle, platform::kMbIconStop);
         return;
     }
     const std::string folder = gameFolder + suffix;
@@ -111,7 +107,7 @@ void Form1::snapTo(const char* suffix) {
 void Form1::openGameFolderWindow(const char* suffix) {
     const std::string gameFolder = Module1::GetGameFolder();
     if (gameFolder.empty()) {
-        messages().show(kNoGameFolder, kErrorTitle, platform::kMbIconStop);
+        messages().show(messages::kGameFolderMissing, kErrorTitle, platform::kMbIconStop);
         return;
     }
     OpenFolderWindow(gameFolder + suffix);

@@ -4,6 +4,7 @@
 
 #include "common/Module1.h"
 #include "mainwindow/BatchFile.h"
+#include "mainwindow/Messages.h"
 #include "platform/files.h"
 
 #include <QListWidget>
@@ -13,9 +14,9 @@
 
 namespace tolvane {
 
-namespace {
+using messages::kErrorTitle;
 
-constexpr const char* kErrorTitle = "Error~!";
+namespace {
 
 std::vector<std::string> entriesOf(const QListWidget* list) {
     std::vector<std::string> out;
@@ -43,7 +44,7 @@ void Form1::KewlButtons2_Click() {
     }
     const std::string gameFolder = Module1::GetGameFolder();
     if (gameFolder.empty()) {
-        messages().show(kGameFolderMissing, kErrorTitle, platform::kMbIconStop);
+        messages().show(messages::kGameFolderMissing, kErrorTitle, platform::kMbIconStop);
         return;
     }
 

@@ -44,9 +44,9 @@ private slots:
         test::Form1Fixture f;
         Form1& form = *f.form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Tolvane"));
-        const char* names[] = {"List1",    "Frame1",    "Option1",      "Option2",
-                               "Label1(0)", "Label1(1)", "Drive1",       "File1",
-                               "Dir1",     "List2",     "txtOutput",    "KewlButtons1",
+        const char* names[] = {"List1",        "Frame1",      "Option1",   "Option2",
+                               "Label1(0)",    "Label1(1)",   "Drive1",    "File1",
+                               "Dir1",         "List2",       "txtOutput", "KewlButtons1",
                                "KewlButtons2", "KewlButtons3"};
         for (const char* name : names) {
             QVERIFY2(form.findChild<QWidget*>(QString::fromLatin1(name)), name);
@@ -122,8 +122,8 @@ private slots:
                               "mnuopMusic", "sep1", "mnuopComp", "mnuopDecomp"}));
         QCOMPARE(f.form->mnuPopup->title(), QStringLiteral("Edit"));
         QCOMPARE(namesOf(f.form->mnuPopup), QStringList{"mnuDelete"});
-        for (QMenu* menu : {f.form->mnuOptions, f.form->mnuQuick, f.form->mnuOpenFolder,
-                            f.form->mnuPopup}) {
+        for (QMenu* menu :
+             {f.form->mnuOptions, f.form->mnuQuick, f.form->mnuOpenFolder, f.form->mnuPopup}) {
             for (QAction* action : menu->actions()) {
                 QVERIFY(action->shortcut().isEmpty());
             }
@@ -134,10 +134,9 @@ private slots:
         test::Form1Fixture f;
         Form1& form = *f.form;
         form.show();
-        QWidget* browser[] = {form.Dir1,         form.Frame1,       form.KewlButtons1,
-                              form.KewlButtons2, form.KewlButtons3, form.Label1[0],
-                              form.Label1[1],    form.List1,        form.Drive1,
-                              form.File1};
+        QWidget* browser[] = {
+            form.Dir1,      form.Frame1,    form.KewlButtons1, form.KewlButtons2, form.KewlButtons3,
+            form.Label1[0], form.Label1[1], form.List1,        form.Drive1,       form.File1};
         for (QWidget* w : browser) {
             QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
         }
@@ -158,10 +157,9 @@ private slots:
     void tabOrderFollowsTheDesign() {
         test::Form1Fixture f;
         Form1& form = *f.form;
-        QWidget* expected[] = {form.txtOutput, form.List2,        form.Dir1,
-                               form.File1,     form.Drive1,       form.Option2,
-                               form.Option1,   form.List1,        form.KewlButtons1,
-                               form.KewlButtons2, form.KewlButtons3};
+        QWidget* expected[] = {form.txtOutput,    form.List2,        form.Dir1,        form.File1,
+                               form.Drive1,       form.Option2,      form.Option1,     form.List1,
+                               form.KewlButtons1, form.KewlButtons2, form.KewlButtons3};
         const QSet<QWidget*> named(std::begin(expected), std::end(expected));
         for (std::size_t i = 0; i + 1 < std::size(expected); ++i) {
             // Skip the inner parts of a control (scroll area viewports and the like).
