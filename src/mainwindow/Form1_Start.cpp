@@ -60,6 +60,25 @@ void Form1::KewlButtons2_Click() {
                         kErrorTitle, platform::kMbOk);
         return;
     }
+    // The tool leaves each decompressed file in the System folder and the job then moves it
+    // out: a file of that name already there (the game's own Core.u, or the tool itself) would
+    // be overwritten and then taken away from the game.
+    if (job.mode == JobMode::Decompress) {
+        std::vector<std::string> inSystem;
+        for (const auto& name : job.names) {
+            auto base = decompressedName(name);
+            if (base && platform::fileExists(gameFolder + "\\system\\" + *base)) {
+                inSystem.push_back(*base);
+            }
+        }
+        if (!inSystem.empty()) {
+            messages().show("These files are already in the game's System folder. Decompressing "
+                            "would replace them and then move them out of it:" +
+                                joinLines(inSystem),
+                            kErrorTitle, platform::kMbIconStop);
+            return;
+        }
+    }
     if (!text.notRepresentable.empty()) {
         messages().show("The batch file " + batchPath +
                             " cannot name these files, since the Windows code page has no "

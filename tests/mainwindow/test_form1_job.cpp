@@ -191,9 +191,25 @@ private slots:
             "The batch file C:\\Gone\\uccMake.Bat could not be written:\r\n"));
         QCOMPARE(f.messages.shown.back().style, 16);
 
-        QCOMPARE(f.messages.shown.size(), std::size_t(3));
+        // Decompressing a file the game keeps in System would take the game's copy away.
+        game.prefix.setGameFolder("C:\\UnrealTournament");
+        std::ofstream(game.compressed() / "Core.u.uz") << "packed";
+        std::ofstream(game.system() / "Core.u") << "the game's own";
+        f.form->List1->clear();
+        f.form->List2->clear();
+        queueAll(*f.form, "C:\\UnrealTournament\\Compressed");
+        f.form->Option2->setChecked(true);
+        f.form->KewlButtons2->click();
+        QCOMPARE(f.messages.shown.back().text,
+                 std::string("These files are already in the game's System folder. "
+                             "Decompressing would replace them and then move them out of "
+                             "it:\r\nCore.u"));
+        QCOMPARE(f.messages.shown.back().style, 16);
+        QCOMPARE(test::readFile(game.system() / "Core.u"), std::string("the game's own"));
+
+        QCOMPARE(f.messages.shown.size(), std::size_t(4));
         QVERIFY(f.form->KewlButtons2->isVisible());
-        QCOMPARE(f.form->List1->count(), 3);
+        QCOMPARE(f.form->List1->count(), 1);
         QVERIFY(!batchFileIn(game.game()));
     }
 

@@ -46,6 +46,22 @@ std::string printable(std::string text) {
     return text;
 }
 
+// How a file is named in the output: the Windows path the user queued when the prefix maps the
+// host path back, else the argument as given.
+std::string displayName(const std::string& argument) {
+    const fs::path path(argument);
+    if (path.is_absolute()) {
+        if (auto windows = platform::toWindowsPath(path)) {
+            return *windows;
+        }
+    }
+    return argument;
+}
+
+std::string displayName(const fs::path& path) {
+    return displayName(path.string());
+}
+
 std::string percentOf(std::size_t part, std::size_t whole) {
     return std::to_string((part * 100 + whole / 2) / whole) + "%";
 }
@@ -58,7 +74,8 @@ bool compressFile(const std::string& argument, Output output) {
         fail(output, argument, "file not found");
         return false;
     }
-    output.out << "Compressing " << argument << "\n";
+    const std::string shown = displayName(argument);
+    output.out << "Compressing " << shown << "\n";
     const std::string name = source->filename().string();
     if (auto problem = uz::storedNameProblem(name)) {
         fail(output, argument, "cannot store this file name (" + *problem + ")");
@@ -72,7 +89,7 @@ bool compressFile(const std::string& argument, Output output) {
     }
     if (data.size() < std::size(kPackageTag) ||
         !std::equal(std::begin(kPackageTag), std::end(kPackageTag), data.begin())) {
-        output.out << "Note: " << argument
+        output.out << "Note: " << shown
                    << " does not start with the package tag; compressing it anyway\n";
     }
     const uz::Bytes packed = uz::compressUz(data, name);
@@ -81,14 +98,13 @@ bool compressFile(const std::string& argument, Output output) {
         fail(output, argument, error);
         return false;
     }
-    output.out << "Compressed " << argument << " -> " << argument << ".uz (" << packed.size()
-               << " bytes";
+    output.out << "Compressed " << shown << " -> " << shown << ".uz (" << packed.size() << " bytes";
     if (!data.empty()) {
         output.out << ", " << percentOf(packed.size(), data.size());
     }
     output.out << ")\n";
     if (packed.size() > data.size()) {
-        output.out << "Warning: " << argument << ".uz is larger than its source; game clients "
+        output.out << "Warning: " << shown << ".uz is larger than its source; game clients "
                    << "before version 469 crash on such files\n";
     }
     output.out.flush();
@@ -101,7 +117,8 @@ bool decompressFile(const std::string& argument, const fs::path& targetFolder, O
         fail(output, argument, "file not found");
         return false;
     }
-    output.out << "Decompressing " << argument << "\n";
+    const std::string shown = displayName(argument);
+    output.out << "Decompressing " << shown << "\n";
     uz::Bytes file;
     std::string error;
     if (!readWholeFile(*source, kMaxUzFileSize, file, error)) {
@@ -134,7 +151,7 @@ bool decompressFile(const std::string& argument, const fs::path& targetFolder, O
         fail(output, argument, error);
         return false;
     }
-    output.out << "Decompressed " << argument << " -> " << target.string() << " ("
+    output.out << "Decompressed " << shown << " -> " << displayName(target) << " ("
                << contents.data.size() << " bytes)\n";
     output.out.flush();
     return true;

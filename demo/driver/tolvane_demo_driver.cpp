@@ -1,0 +1,132 @@
+// Shows a whole session of Tolvane without a human: the program starts as usual (splash, then
+// the main window on the demo game folder), and this driver does what a user would do with the
+// mouse: queue the demo packages, Start a Compress job, answer No, queue the results, Start a
+// Decompress job, answer Yes. It saves a screenshot of every stage and prints each job's output.
+//
+// Usage: tolvane-demo-driver SCREENSHOT_FOLDER   (WINEPREFIX names the demo prefix)
+
+#include "controls/DirListBox.h"
+#include "controls/FileListBox.h"
+#include "mainwindow/Form1.h"
+#include "splash/Artwork.h"
+#include "splash/frmSplash.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString gShots;
+int gShotNumber = 0;
+
+void screenshot(const char* what) {
+    QApplication::processEvents();
+    const QString file = QStringLiteral("%1/%2-%3.png")
+                             .arg(gShots)
+                             .arg(++gShotNumber, 2, 10, QLatin1Char('0'))
+                             .arg(QLatin1String(what));
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen && screen->grabWindow(0).save(file)) {
+        std::printf("screenshot: %s\n", qPrintable(file));
+    }
+    std::fflush(stdout);
+}
+
+void after(int ms, std::function<void()> step) {
+    QTimer::singleShot(ms, qApp, std::move(step));
+}
+
+// Queues every file of a game folder the way a user does: Quick Snap, select all, Add.
+void queueFolder(tolvane::Form1* form, QAction* shortcut) {
+    shortcut->trigger();
+    form->File1->selectAll();
+    form->KewlButtons1->click();
+}
+
+// Answers the question at the end of a job once it shows, after a screenshot of it.
+void answerWhenAsked(tolvane::Form1* form, QMessageBox::StandardButton answer, const char* shot) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        std::printf("---- job output ----\n%s\n---- question: %s ----\n%s\n",
+                    qPrintable(form->txtOutput->toPlainText()), qPrintable(box->windowTitle()),
+                    qPrintable(box->text()));
+        screenshot(shot);
+        std::printf("answer: %s\n", answer == QMessageBox::Yes ? "Yes" : "No");
+        std::fflush(stdout);
+        box->button(answer)->click();
+    });
+    poll->start(100);
+}
+
+void decompressStage(tolvane::Form1* form) {
+    queueFolder(form, form->mnuComp);
+    form->Option2->setChecked(true);
+    screenshot("decompress-queued");
+    answerWhenAsked(form, QMessageBox::Yes, "decompress-finished");
+    // Yes ends the program inside this call, as it does for the user.
+    form->KewlButtons2->click();
+}
+
+void compressStage(tolvane::Form1* form) {
+    screenshot("main-window");
+    for (QAction* folder : {form->mnuMaps, form->mnuMusic, form->mnuSounds, form->mnuTexs}) {
+        queueFolder(form, folder);
+    }
+    screenshot("compress-queued");
+    answerWhenAsked(form, QMessageBox::No, "compress-finished");
+    form->KewlButtons2->click(); // returns when the job has ended and No was answered
+    after(1500, [form] {
+        screenshot("back-to-browser-with-results-window");
+        decompressStage(form);
+    });
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tolvane-demo-driver SCREENSHOT_FOLDER\n");
+        return 2;
+    }
+    gShots = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(gShots);
+    QApplication::setApplicationName(QStringLiteral("Tolvane"));
+    tolvane::useProgramIcon();
+
+    QPointer<tolvane::frmSplash> splash = new tolvane::frmSplash();
+    splash->show();
+    after(600, [] { screenshot("splash"); });
+
+    auto* waitForMainWindow = new QTimer(&app);
+    QObject::connect(waitForMainWindow, &QTimer::timeout, [=] {
+        QPointer<tolvane::Form1> form;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* f = qobject_cast<tolvane::Form1*>(w); f && f->isVisible()) {
+                form = f;
+            }
+        }
+        if (form && form->isVisible()) {
+            waitForMainWindow->stop();
+            after(800, [form] { compressStage(form); });
+        }
+    });
+    waitForMainWindow->start(100);
+    return QApplication::exec();
+}
