@@ -91,7 +91,7 @@ std::string utf8Of(const std::vector<char32_t>& text) {
 }
 
 std::string hexUnit(unsigned unit) {
-    char buffer[8];
+    char buffer[16];
     std::snprintf(buffer, sizeof buffer, "\\x%04x", unit);
     return buffer;
 }
