@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,14 +30,29 @@ namespace {
 QString gShots;
 int gShotNumber = 0;
 
-void screenshot(const char* what) {
+QPointer<tolvane::Form1> gForm;
+
+// A picture of Tolvane at this moment: the main window with its message box on top, drawn from
+// the windows themselves so that a folder window opened meanwhile does not hide them. Before
+// the main window exists, or with `wholeScreen`, the whole virtual screen.
+void screenshot(const char* what, bool wholeScreen = false) {
     QApplication::processEvents();
     const QString file = QStringLiteral("%1/%2-%3.png")
                              .arg(gShots)
                              .arg(++gShotNumber, 2, 10, QLatin1Char('0'))
                              .arg(QLatin1String(what));
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen && screen->grabWindow(0).save(file)) {
+    QPixmap picture;
+    if (gForm && gForm->isVisible() && !wholeScreen) {
+        picture = gForm->grab();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            QPainter painter(&picture);
+            const QPoint offset = box->geometry().topLeft() - gForm->geometry().topLeft();
+            painter.drawPixmap(offset, box->grab());
+        }
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        picture = screen->grabWindow(0);
+    }
+    if (!picture.isNull() && picture.save(file)) {
         std::printf("screenshot: %s\n", qPrintable(file));
     }
     std::fflush(stdout);
@@ -92,7 +108,8 @@ void compressStage(tolvane::Form1* form) {
     answerWhenAsked(form, QMessageBox::No, "compress-finished");
     form->KewlButtons2->click(); // returns when the job has ended and No was answered
     after(1500, [form] {
-        screenshot("back-to-browser-with-results-window");
+        screenshot("results-window", true);
+        screenshot("back-to-browser");
         decompressStage(form);
     });
 }
@@ -124,6 +141,7 @@ int main(int argc, char* argv[]) {
         }
         if (form && form->isVisible()) {
             waitForMainWindow->stop();
+            gForm = form;
             after(800, [form] { compressStage(form); });
         }
     });

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 #include <cstdio>
 #include <unistd.h>
@@ -248,6 +249,11 @@ void Form1::Show() {
     if (!loaded_) {
         loaded_ = true;
         Form_Load();
+        // The first show places the window in the middle of the screen.
+        adjustSize();
+        if (QScreen* where = screen()) {
+            move(where->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        }
     }
     show();
 }
