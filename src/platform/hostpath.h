@@ -11,8 +11,8 @@
 namespace tolvane::platform {
 
 struct DriveInfo {
-    char letter = 0;           // upper case
-    std::string root;          // "C:\"
+    char letter = 0;  // upper case
+    std::string root; // "C:\"
     std::filesystem::path target;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/regfile.h"
 
 #include "platform/codepage.h"
+#include "platform/registry.h"
 
 #include <charconv>
 #include <cstdint>
@@ -90,8 +91,8 @@ std::optional<std::string> unescape(std::string_view text, std::size_t& pos, cha
         default:
             if (e >= '0' && e <= '7') {
                 unsigned value = static_cast<unsigned>(e - '0');
-                for (int digits = 1; digits < 3 && pos < text.size() && text[pos] >= '0' &&
-                                     text[pos] <= '7';
+                for (int digits = 1;
+                     digits < 3 && pos < text.size() && text[pos] >= '0' && text[pos] <= '7';
                      ++digits) {
                     value = value * 8 + static_cast<unsigned>(text[pos++] - '0');
                 }
@@ -234,6 +235,26 @@ std::optional<std::string> findRegistryText(std::string_view fileText, std::stri
         }
     }
     return lookupExact(fileText, folded, foldedValue);
+}
+
+std::optional<RegistryPath> splitRegistryPath(std::string_view fullPath) {
+    const auto firstSeparator = fullPath.find('\\');
+    const auto lastSeparator = fullPath.rfind('\\');
+    if (firstSeparator == std::string_view::npos || lastSeparator == firstSeparator) {
+        return std::nullopt;
+    }
+    const std::string hive = foldCase(fullPath.substr(0, firstSeparator));
+    RegistryPath path;
+    if (hive == "hkey_local_machine" || hive == "hklm") {
+        path.hive = RegistryHive::LocalMachine;
+    } else if (hive == "hkey_current_user" || hive == "hkcu") {
+        path.hive = RegistryHive::CurrentUser;
+    } else {
+        return std::nullopt;
+    }
+    path.key = fullPath.substr(firstSeparator + 1, lastSeparator - firstSeparator - 1);
+    path.value = fullPath.substr(lastSeparator + 1);
+    return path;
 }
 
 } // namespace tolvane::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,17 @@ namespace tolvane::platform {
 // abbreviated (HKLM, HKCU). The registry is read anew on every call, so a changed value counts at
 // once. Every failure gives the empty string, without a message.
 std::string readRegistryText(std::string_view fullPath);
+
+enum class RegistryHive { LocalMachine, CurrentUser };
+
+struct RegistryPath {
+    RegistryHive hive = RegistryHive::LocalMachine;
+    std::string_view key;   // below the hive, single backslashes
+    std::string_view value; // empty for the key's default value
+};
+
+// Splits "HKEY_LOCAL_MACHINE\Key\Path\Value" into hive, key and value name; nothing for a hive
+// this program does not read or a path without a key.
+std::optional<RegistryPath> splitRegistryPath(std::string_view fullPath);
 
 } // namespace tolvane::platform

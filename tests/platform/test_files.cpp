@@ -110,7 +110,7 @@ private slots:
         auto back = utf8ToNarrow(narrowToUtf8(all));
         QVERIFY(back);
         QCOMPARE(*back, all);
-        QVERIFY(!utf8ToNarrow("\xFF\xFE"));       // not UTF-8
+        QVERIFY(!utf8ToNarrow("\xFF\xFE"));         // not UTF-8
         QVERIFY(!utf8ToNarrow("\xF0\x9F\x8E\xAE")); // outside the code page
         QVERIFY(equalsIgnoringCase("\xC3\x89T\xC3\x89", "\xC3\xA9t\xC3\xA9"));
         QVERIFY(!equalsIgnoringCase("a", "b"));

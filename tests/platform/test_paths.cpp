@@ -41,9 +41,9 @@ private slots:
         test::TempPrefix prefix;
         auto file = prefix.makeFile("UT/System/ucc.exe");
         WinePrefix wine(prefix.root());
-        for (const char* spelling : {"C:\\\\UT\\System\\ucc.exe", "C:\\UT\\\\System\\.\\ucc.exe",
-                                     "C:\\UT\\Maps\\..\\System\\ucc.exe",
-                                     "C:\\..\\..\\UT\\System\\ucc.exe"}) {
+        for (const char* spelling :
+             {"C:\\\\UT\\System\\ucc.exe", "C:\\UT\\\\System\\.\\ucc.exe",
+              "C:\\UT\\Maps\\..\\System\\ucc.exe", "C:\\..\\..\\UT\\System\\ucc.exe"}) {
             auto host = wine.toHost(spelling);
             QVERIFY2(host, spelling);
             QCOMPARE(fs::canonical(*host), fs::canonical(file));

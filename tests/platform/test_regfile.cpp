@@ -59,12 +59,12 @@ private slots:
         const std::string body = "[Software\\\\Vendor\\\\App] 1\n\"A\"=\"1\"\n"
                                  "[Software\\\\Vendor\\\\App\\\\Sub] 1\n\"B\"=\"2\"\n"
                                  "\"Broken\"=\"no end\n";
-        QVERIFY(!lookup(body, "B"));                          // belongs to the sub-key
+        QVERIFY(!lookup(body, "B"));                            // belongs to the sub-key
         QVERIFY(!lookup(body, "A", "Software\\Vendor\\Other")); // no such key
         QVERIFY(!lookup(body, "Z"));
         QVERIFY(!lookup(body, "Broken", "Software\\Vendor\\App\\Sub"));
-        QVERIFY(!findRegistryText("REGEDIT4\n[Software\\\\Vendor\\\\App]\n\"A\"=\"1\"\n", kKey,
-                                  "A"));
+        QVERIFY(
+            !findRegistryText("REGEDIT4\n[Software\\\\Vendor\\\\App]\n\"A\"=\"1\"\n", kKey, "A"));
         QVERIFY(!findRegistryText("", kKey, "A"));
         QVERIFY(!findRegistryText(std::string("WINE REGISTRY Version 2\n[\\x", 28), kKey, "A"));
     }

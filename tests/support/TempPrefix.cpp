@@ -26,9 +26,13 @@ TempPrefix::~TempPrefix() {
     }
 }
 
-fs::path TempPrefix::root() const { return fs::path(dir_.path().toStdString()); }
+fs::path TempPrefix::root() const {
+    return fs::path(dir_.path().toStdString());
+}
 
-fs::path TempPrefix::driveC() const { return root() / "drive_c"; }
+fs::path TempPrefix::driveC() const {
+    return root() / "drive_c";
+}
 
 void TempPrefix::addDrive(char letter, const fs::path& target) {
     fs::create_directories(target);

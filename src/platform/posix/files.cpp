@@ -115,21 +115,6 @@ SystemError writeFileBytes(std::string_view winPath, std::string_view bytes) {
     return error;
 }
 
-SystemError writeTextFile(std::string_view winPath, const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const auto& line : lines) {
-        auto narrow = utf8ToNarrow(line);
-        if (!narrow) {
-            return SystemError{kErrorNoTranslation,
-                               "No mapping for the Unicode character exists in the target "
-                               "multi-byte code page."};
-        }
-        bytes += *narrow;
-        bytes += "\r\n";
-    }
-    return writeFileBytes(winPath, bytes);
-}
-
 SystemError deleteFile(std::string_view winPath, bool force) {
     auto host = toHostPath(winPath);
     if (!host) {

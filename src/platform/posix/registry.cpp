@@ -1,6 +1,5 @@
 #include "platform/registry.h"
 
-#include "platform/codepage.h"
 #include "platform/posix/wineprefix.h"
 #include "platform/regfile.h"
 
@@ -10,22 +9,11 @@
 namespace tolvane::platform {
 
 std::string readRegistryText(std::string_view fullPath) {
-    auto firstSeparator = fullPath.find('\\');
-    auto lastSeparator = fullPath.rfind('\\');
-    if (firstSeparator == std::string_view::npos || lastSeparator == firstSeparator) {
+    const auto path = splitRegistryPath(fullPath);
+    if (!path) {
         return {};
     }
-    std::string hive = foldCase(fullPath.substr(0, firstSeparator));
-    const char* file = nullptr;
-    if (hive == "hkey_local_machine" || hive == "hklm") {
-        file = "system.reg";
-    } else if (hive == "hkey_current_user" || hive == "hkcu") {
-        file = "user.reg";
-    } else {
-        return {};
-    }
-    auto key = fullPath.substr(firstSeparator + 1, lastSeparator - firstSeparator - 1);
-    auto value = fullPath.substr(lastSeparator + 1);
+    const char* file = path->hive == RegistryHive::LocalMachine ? "system.reg" : "user.reg";
 
     auto prefix = WinePrefix::fromEnvironment();
     if (!prefix) {
@@ -40,7 +28,7 @@ std::string readRegistryText(std::string_view fullPath) {
     if (!in && !in.eof()) {
         return {};
     }
-    return findRegistryText(text.str(), key, value).value_or(std::string{});
+    return findRegistryText(text.str(), path->key, path->value).value_or(std::string{});
 }
 
 } // namespace tolvane::platform

@@ -81,9 +81,9 @@ SystemError writeFileBytes(std::string_view winPath, std::string_view bytes) {
     }
     SystemError error;
     DWORD written = 0;
-    if (!bytes.empty() && (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                      &written, nullptr) ||
-                           written != bytes.size())) {
+    if (!bytes.empty() &&
+        (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+         written != bytes.size())) {
         error = lastError();
     }
     CloseHandle(file);
@@ -94,20 +94,6 @@ SystemError writeFileBytes(std::string_view winPath, std::string_view bytes) {
         DeleteFileW(temporary.c_str());
     }
     return error;
-}
-
-SystemError writeTextFile(std::string_view winPath, const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const auto& line : lines) {
-        auto narrow = utf8ToNarrow(line);
-        if (!narrow) {
-            return SystemError{kErrorNoTranslation,
-                               "No mapping for the Unicode character exists in the target "
-                               "multi-byte code page."};
-        }
-        bytes += *narrow + "\r\n";
-    }
-    return writeFileBytes(winPath, bytes);
 }
 
 SystemError deleteFile(std::string_view winPath, bool force) {

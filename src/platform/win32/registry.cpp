@@ -7,23 +7,13 @@
 namespace tolvane::platform {
 
 std::string readRegistryText(std::string_view fullPath) {
-    auto firstSeparator = fullPath.find('\\');
-    auto lastSeparator = fullPath.rfind('\\');
-    if (firstSeparator == std::string_view::npos || lastSeparator == firstSeparator) {
+    const auto path = splitRegistryPath(fullPath);
+    if (!path) {
         return {};
     }
-    std::string hive(fullPath.substr(0, firstSeparator));
-    HKEY root = nullptr;
-    if (_stricmp(hive.c_str(), "HKEY_LOCAL_MACHINE") == 0 || _stricmp(hive.c_str(), "HKLM") == 0) {
-        root = HKEY_LOCAL_MACHINE;
-    } else if (_stricmp(hive.c_str(), "HKEY_CURRENT_USER") == 0 ||
-               _stricmp(hive.c_str(), "HKCU") == 0) {
-        root = HKEY_CURRENT_USER;
-    } else {
-        return {};
-    }
-    std::wstring key = widen(fullPath.substr(firstSeparator + 1, lastSeparator - firstSeparator - 1));
-    std::wstring value = widen(fullPath.substr(lastSeparator + 1));
+    HKEY root = path->hive == RegistryHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    std::wstring key = widen(path->key);
+    std::wstring value = widen(path->value);
     const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND | RRF_RT_REG_DWORD |
                         RRF_SUBKEY_WOW6432KEY;
     DWORD type = 0;
