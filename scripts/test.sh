@@ -15,7 +15,7 @@ echo "== normal build =="
 (cd "$here/build" && ctest -j2 --output-on-failure)
 
 echo "== sanitizer build =="
-"$here/scripts/build.sh" "$here/build-sanitize" -DTOLVANE_SANITIZE=ON
+"$here/scripts/build.sh" "$here/build-sanitize" -DTOLVANE_SANITIZE=ON -DTOLVANE_BUILD_BENCH=OFF
 (cd "$here/build-sanitize" && \
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest -j2 --output-on-failure)
