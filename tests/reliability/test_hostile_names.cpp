@@ -218,6 +218,41 @@ private slots:
                     refused.size(), sources.size());
     }
 
+    // Two sources whose results have one Windows name (names that differ only in letter case,
+    // or the same name in two folders) leave one result, the later replacing the earlier; the
+    // replaced one must not be reported as produced.
+    void resultsOfTheSameWindowsName() {
+        test::GameFolder game;
+        const fs::path cases = game.prefix.makeFolder("UnrealTournament/Cases");
+        const fs::path more = game.prefix.makeFolder("UnrealTournament/Cases2");
+        std::map<std::string, std::string> sources;
+        for (const char* name : {"Case.unr", "CASE.unr", "other.unr"}) {
+            sources[name] = test::GameFolder::package(name);
+            std::ofstream(cases / name, std::ios::binary) << sources[name];
+        }
+        std::ofstream(more / "other.unr", std::ios::binary) << "another other";
+        test::Form1Fixture f;
+        f.form->Show();
+        f.form->mnuOpen->setChecked(false);
+        queueAll(*f.form, "C:\\UnrealTournament\\Cases");
+        queueAll(*f.form, "C:\\UnrealTournament\\Cases2");
+        const QStringList queued = test::entriesOf(f.form->List1);
+        f.form->KewlButtons2->click();
+
+        // The queue's order is the job's: the earlier of each pair is the one replaced.
+        const std::string replacedCase =
+            queued.indexOf("C:\\UnrealTournament\\Cases\\CASE.unr") <
+                    queued.indexOf("C:\\UnrealTournament\\Cases\\Case.unr")
+                ? "CASE.unr.uz"
+                : "Case.unr.uz";
+        QCOMPARE(f.messages.shown.size(), std::size_t(1));
+        QCOMPARE(f.messages.shown[0].title, std::string("Error~!"));
+        QCOMPARE(listedAsMissing(f.messages.shown[0].text),
+                 (std::set<std::string>{replacedCase, "other.unr.uz"}));
+        QCOMPARE(test::namesIn(game.compressed()).size(), std::size_t(2));
+        checkNothingLost(cases, sources);
+    }
+
 private:
     // Every source is still there with its bytes, and nothing else was left beside them.
     static void checkNothingLost(const fs::path& folder,
