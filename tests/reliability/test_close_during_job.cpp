@@ -4,8 +4,10 @@
 #include "mainwindow/GameFolder.h"
 #include "uz/uzfile.h"
 
+#include <QEventLoop>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -27,6 +29,7 @@ namespace {
 
 const char* const kPackages[] = {"Alpha.unr", "Beta.unr", "Gamma.unr"};
 constexpr int kPackageCount = 3;
+constexpr int kAtOnce = 2; // windows closed side by side
 // How long a job may take to finish after the window closed, and its processes to go after it.
 constexpr auto kJobBound = std::chrono::seconds(20);
 constexpr auto kLingerBound = std::chrono::seconds(5);
@@ -84,36 +87,58 @@ struct ProbeRun {
     int resultsAtExit = 0;
 };
 
-ProbeRun runProbe(const SlowGameFolder& game, int closeAfterMs) {
-    QProcess probe;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("WINEPREFIX", QString::fromStdString(game.prefix.root().string()));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.remove("ComSpec");
-    probe.setProcessEnvironment(env);
-    probe.start(QCoreApplication::applicationDirPath() + "/close_during_job_probe",
-                {QString::number(closeAfterMs)});
-    const bool finished = probe.waitForFinished(30000);
-    const long long exitSeen = monotonicNanoseconds();
-    ProbeRun run;
-    run.resultsAtExit = game.resultCount();
-    if (!finished) {
-        probe.kill();
-        probe.waitForFinished();
+// Runs a probe on each game folder at the same time, each closing its window the given time
+// after its job started, and notes what each left at the moment it exited.
+std::vector<ProbeRun> runProbes(const std::vector<std::pair<const SlowGameFolder*, int>>& plan) {
+    std::vector<ProbeRun> runs(plan.size());
+    std::vector<std::unique_ptr<QProcess>> probes;
+    std::vector<long long> exitSeen(plan.size(), 0);
+    QEventLoop loop;
+    std::size_t running = plan.size();
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        auto probe = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("WINEPREFIX", QString::fromStdString(plan[i].first->prefix.root().string()));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("ComSpec");
+        probe->setProcessEnvironment(env);
+        QObject::connect(probe.get(), &QProcess::finished, &loop, [&, i] {
+            exitSeen[i] = monotonicNanoseconds();
+            runs[i].resultsAtExit = plan[i].first->resultCount();
+            if (--running == 0) {
+                loop.quit();
+            }
+        });
+        probe->start(QCoreApplication::applicationDirPath() + "/close_during_job_probe",
+                     {QString::number(plan[i].second)});
+        probes.push_back(std::move(probe));
     }
-    run.output = probe.readAllStandardOutput().toStdString();
-    const std::string errors = probe.readAllStandardError().toStdString();
-    long long closing = 0;
-    char rest = 0;
-    const bool onlyTheClose =
-        std::sscanf(run.output.c_str(), "closing %lld\n%c", &closing, &rest) == 1;
-    run.ended = finished && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0 &&
-                onlyTheClose;
-    run.closeToExitMs = static_cast<double>(exitSeen - closing) / 1e6;
-    if (!run.ended) {
-        run.output += "[exit status " + std::to_string(probe.exitCode()) + "] " + errors;
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    if (running > 0) {
+        loop.exec();
     }
-    return run;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        QProcess& probe = *probes[i];
+        const bool finished = exitSeen[i] != 0;
+        if (!finished) {
+            probe.kill();
+            probe.waitForFinished();
+        }
+        ProbeRun& run = runs[i];
+        run.output = probe.readAllStandardOutput().toStdString();
+        long long closing = 0;
+        char rest = 0;
+        const bool onlyTheClose =
+            std::sscanf(run.output.c_str(), "closing %lld\n%c", &closing, &rest) == 1;
+        run.ended = finished && probe.exitStatus() == QProcess::NormalExit &&
+                    probe.exitCode() == 0 && onlyTheClose;
+        run.closeToExitMs = static_cast<double>(exitSeen[i] - closing) / 1e6;
+        if (!run.ended) {
+            run.output += "[exit status " + std::to_string(probe.exitCode()) + "] " +
+                          probe.readAllStandardError().toStdString();
+        }
+    }
+    return runs;
 }
 
 // Interpreters whose window has gone are handed to this process (a subreaper), which collects
@@ -164,7 +189,7 @@ JobState stateOf(ClosedJob& job) {
 }
 
 int closeDelayOf(int run) {
-    return 10 + (run % 4) * 60;
+    return 10 + (run % 7) * 30;
 }
 
 int runCount() {
@@ -191,7 +216,7 @@ private slots:
     void closingEndsTheProgramAndTheJobStillProducesItsResults() {
         auto folder = std::make_unique<SlowGameFolder>();
         const SlowGameFolder& game = *folder;
-        const ProbeRun probe = runProbe(game, 30);
+        const ProbeRun probe = runProbes({{&game, 30}}).front();
         QVERIFY2(probe.ended, probe.output.c_str());
         QVERIFY2(probe.resultsAtExit < kPackageCount, "the job was over before the close");
 
@@ -249,20 +274,29 @@ private slots:
         };
 
         const auto start = Clock::now();
-        for (int i = 0; i < runs; ++i) {
-            auto game = std::make_unique<SlowGameFolder>();
-            // Closed at different moments of the job: while the interpreter starts, while the tool
-            // waits, while it writes.
-            const ProbeRun probe = runProbe(*game, closeDelayOf(i));
-            if (!probe.ended || probe.resultsAtExit == kPackageCount) {
-                ++crashes;
-                if (firstFailure.empty()) {
-                    firstFailure = "run " + std::to_string(i) + ": " + probe.output;
-                }
+        // Two windows at a time, each closed at a different moment of its job: while the
+        // interpreter starts, while the tool waits, while it writes.
+        for (int i = 0; i < runs; i += kAtOnce) {
+            std::vector<std::unique_ptr<SlowGameFolder>> games;
+            std::vector<std::pair<const SlowGameFolder*, int>> plan;
+            for (int k = i; k < std::min(runs, i + kAtOnce); ++k) {
+                games.push_back(std::make_unique<SlowGameFolder>());
+                plan.emplace_back(games.back().get(), closeDelayOf(k));
             }
-            slowestClose = std::max(slowestClose, probe.closeToExitMs);
-            watched.push_back(ClosedJob{std::move(game), Clock::now(), {}});
-            settle(3); // a few jobs finish in the background while the next window runs
+            const std::vector<ProbeRun> probes = runProbes(plan);
+            for (std::size_t k = 0; k < probes.size(); ++k) {
+                const ProbeRun& probe = probes[k];
+                if (!probe.ended || probe.resultsAtExit == kPackageCount) {
+                    ++crashes;
+                    if (firstFailure.empty()) {
+                        firstFailure =
+                            "run " + std::to_string(i + static_cast<int>(k)) + ": " + probe.output;
+                    }
+                }
+                slowestClose = std::max(slowestClose, probe.closeToExitMs);
+                watched.push_back(ClosedJob{std::move(games[k]), Clock::now(), {}});
+            }
+            settle(4); // a few jobs finish in the background while the next windows run
         }
         settle(0);
         orphans.collect();
@@ -273,7 +307,7 @@ private slots:
             "results (%d interpreters ended on their own, %d with an error; "
             "closed %d to %d ms after the start, close to exit at most %.0f ms; %.1f s)%s\n",
             runs, crashes, blocked, results, runs * kPackageCount, orphans.collected,
-            orphans.failed, closeDelayOf(0), closeDelayOf(3), slowestClose, seconds,
+            orphans.failed, closeDelayOf(0), closeDelayOf(6), slowestClose, seconds,
             runCount() != 100 ? " [fewer runs: sanitizer build or TOLVANE_CLOSE_RUNS]" : "");
         QVERIFY2(crashes == 0, firstFailure.c_str());
         QCOMPARE(blocked, 0);
