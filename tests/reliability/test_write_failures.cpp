@@ -66,6 +66,11 @@ private slots:
         queueAll(*f.form, "C:\\UnrealTournament\\Maps");
         const QStringList queued = test::entriesOf(f.form->List1);
         const QStringList names = test::entriesOf(f.form->List2);
+        // An earlier job's batch file stays as it was: the new one is never half written over it.
+        const std::string earlier = "REM an earlier job\r\n";
+        if (why != "Is a directory") {
+            std::ofstream(game.game() / "uccMake.Bat", std::ios::binary) << earlier;
+        }
         const auto gameBefore = test::namesIn(game.game());
         const QString outputBefore = f.form->txtOutput->toPlainText();
 
@@ -101,6 +106,7 @@ private slots:
             QVERIFY(fs::is_empty(game.game() / "uccmake.bat"));
         } else {
             QCOMPARE(test::namesIn(game.game()), gameBefore);
+            QCOMPARE(test::readFile(game.game() / "uccMake.Bat"), earlier);
         }
         QVERIFY(test::namesIn(game.compressed()).empty());
         QCOMPARE(test::namesIn(game.game() / "Maps").size(), game.packages.size());
@@ -110,8 +116,9 @@ private slots:
         QCOMPARE(test::entriesOf(f.form->List1), queued);
         QCOMPARE(test::entriesOf(f.form->List2), names);
         std::printf("reliability: batch file not writable (%s): refused with the reason, "
-                    "0 files left, 0 commands run, queue of %lld kept\n",
-                    qPrintable(why), static_cast<long long>(queued.size()));
+                    "%s0 files left, 0 commands run, queue of %lld kept\n",
+                    qPrintable(why), why == "Is a directory" ? "" : "earlier batch file intact, ",
+                    static_cast<long long>(queued.size()));
     }
 
     // The disk fills up while the tool writes: the files it could not write are named at the end
