@@ -5,6 +5,7 @@
 #include "common/Module1.h"
 #include "mainwindow/BatchFile.h"
 #include "mainwindow/Messages.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/winpath.h"
 
@@ -14,6 +15,9 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
+
+#include <map>
+#include <set>
 
 namespace tolvane {
 
@@ -92,11 +96,35 @@ std::vector<std::string> Form1::missingResults(const std::string& gameFolder) co
     const std::string folder =
         gameFolder + (Option1->isChecked() ? "\\Compressed\\" : "\\Decompressed\\");
     std::vector<std::string> missing;
+    std::set<std::string> absent; // folded, as Windows compares names
     for (const auto& name : expected) {
         platform::FileInfo info;
         if (name.empty() || platform::statPath(folder + name, info) || info.isFolder ||
             info.modified < jobStarted_) {
             missing.push_back(name);
+            absent.insert(platform::foldCase(name));
+        }
+    }
+
+    // Two sources whose results have one Windows name (the same name in two folders, or names
+    // that differ only in letter case) leave one result: each replaces the one before it, in
+    // the order of the queue. The replaced ones were not produced, though their name is there.
+    std::vector<std::pair<std::string, std::string>> results; // result name, source path
+    std::map<std::string, std::string> lastSource;            // folded result name -> source
+    for (int i = 0; i < List1->count(); ++i) {
+        const std::string path = List1->item(i)->text().toStdString();
+        const std::string name = platform::fileNameOf(path);
+        const std::string result =
+            Option1->isChecked() ? name + ".uz" : decompressedName(name).value_or(std::string());
+        if (!result.empty()) {
+            results.emplace_back(result, path);
+            lastSource[platform::foldCase(result)] = path;
+        }
+    }
+    for (const auto& [result, path] : results) {
+        const std::string folded = platform::foldCase(result);
+        if (lastSource[folded] != path && !absent.count(folded)) {
+            missing.push_back(result);
         }
     }
     return missing;

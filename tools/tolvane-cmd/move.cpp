@@ -6,6 +6,7 @@
 #include "platform/posix/errors.h"
 #include "platform/winpath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -24,6 +25,18 @@ int fail(int windowsCode) {
     return 1;
 }
 
+// The temporary file's name for mkostemp: the target's name, cut short enough (never inside a
+// UTF-8 character) that the additions still fit the limit of 255 bytes a name may have.
+std::string temporaryPattern(const std::string& targetName) {
+    constexpr std::size_t kKeptBytes = 200;
+    std::size_t kept = std::min(targetName.size(), kKeptBytes);
+    while (kept > 0 && kept < targetName.size() &&
+           (static_cast<unsigned char>(targetName[kept]) & 0xc0) == 0x80) {
+        --kept;
+    }
+    return "." + targetName.substr(0, kept) + ".XXXXXX";
+}
+
 // Copies the bytes to a temporary file beside the target, which then takes the target's name,
 // so the target is never seen half written; the source goes last.
 int copyAcross(const fs::path& source, const fs::path& target, mode_t mode) {
@@ -31,7 +44,7 @@ int copyAcross(const fs::path& source, const fs::path& target, mode_t mode) {
     if (in < 0) {
         return errno;
     }
-    std::string pattern = target.parent_path() / ("." + target.filename().string() + ".XXXXXX");
+    std::string pattern = target.parent_path() / temporaryPattern(target.filename().string());
     const int out = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (out < 0) {
         const int err = errno;

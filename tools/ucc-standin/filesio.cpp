@@ -1,5 +1,6 @@
 #include "filesio.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,9 +71,21 @@ bool readWholeFile(const fs::path& path, std::size_t maxSize, uz::Bytes& bytes,
     return true;
 }
 
+// The temporary file's name: the target's, so a leftover can be told apart, but cut short enough
+// that the name with its additions still fits the file system's limit of 255 bytes whenever the
+// target's own name does. The cut never splits a UTF-8 character.
+std::string temporaryName(const std::string& targetName) {
+    constexpr std::size_t kKeptBytes = 200;
+    std::size_t kept = std::min(targetName.size(), kKeptBytes);
+    while (kept > 0 && kept < targetName.size() &&
+           (static_cast<unsigned char>(targetName[kept]) & 0xc0) == 0x80) {
+        --kept;
+    }
+    return "." + targetName.substr(0, kept) + "." + std::to_string(processId()) + ".tmp";
+}
+
 bool writeFileAtomically(const fs::path& target, const uz::Bytes& bytes, std::string& error) {
-    const fs::path temporary = target.parent_path() / ("." + target.filename().string() + "." +
-                                                       std::to_string(processId()) + ".tmp");
+    const fs::path temporary = target.parent_path() / temporaryName(target.filename().string());
     FileHandle file(std::fopen(temporary.string().c_str(), "wbx"));
     if (!file) {
         error =

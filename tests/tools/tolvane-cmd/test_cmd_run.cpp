@@ -186,12 +186,19 @@ private slots:
         fs::create_directories(away);
         job.prefix.addDrive('D', away);
         job.prefix.makeFile("UT/Maps/Alpha.unr.uz", "alpha");
-        const Run run = job.run(lines({"Move C:\\UT\\Maps\\Alpha.unr.uz D:\\"}));
+        // The longest name a file may have still leaves room for the copy's temporary name.
+        const std::string longest = std::string(248, 'L') + ".unr.uz";
+        job.prefix.makeFile("UT/Maps/" + longest, "long");
+        const Run run = job.run(lines(
+            {"Move C:\\UT\\Maps\\Alpha.unr.uz D:\\", "Move C:\\UT\\Maps\\" + longest + " D:\\"}));
         const std::string moved = test::readFile(away / "Alpha.unr.uz");
+        const std::string movedLong = test::readFile(away / longest);
         fs::remove_all(away);
-        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.exitCode == 0, run.output.constData());
         QCOMPARE(moved, std::string("alpha"));
+        QCOMPARE(movedLong, std::string("long"));
         QVERIFY(!fs::exists(job.ut / "Maps" / "Alpha.unr.uz"));
+        QVERIFY(!fs::exists(job.ut / "Maps" / longest));
     }
 
     void missingProgramIsNotRecognized() {

@@ -173,6 +173,26 @@ private slots:
         QCOMPARE(run({}).out, help.out);
     }
 
+    void longNamesAreCompressedWhileTheResultsNameFits() {
+        // 252 bytes: the result's name takes the last three bytes a name may have.
+        const std::string longest = std::string(248, 'M') + ".unr";
+        const std::string tooLong = std::string(249, 'N') + ".unr";
+        writeBytes(maps_ / longest, packageBytes());
+        writeBytes(maps_ / tooLong, packageBytes());
+        const Run packed = run({"Compress", path(maps_ / longest)});
+        QCOMPARE(packed.err, QString());
+        QCOMPARE(packed.exitCode, 0);
+        const Run refused = run({"Compress", path(maps_ / tooLong)});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains("File name too long"), qPrintable(refused.err));
+        QCOMPARE(namesIn(maps_), (std::vector<std::string>{longest, longest + ".uz", tooLong}));
+
+        fs::remove(maps_ / longest);
+        const Run unpacked = run({"Decompress", path(maps_ / (longest + ".uz"))});
+        QCOMPARE(unpacked.err, QString());
+        QVERIFY(readBytes(system_ / longest) == packageBytes());
+    }
+
     void aFailedWriteLeavesNoTemporaryFile() {
         // The target name is taken by a folder, so the final rename fails after the data was
         // written to the temporary file.
