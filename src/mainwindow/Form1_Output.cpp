@@ -5,6 +5,7 @@
 #include "common/Module1.h"
 #include "mainwindow/BatchFile.h"
 #include "mainwindow/Messages.h"
+#include "mainwindow/OutputBatcher.h"
 #include "platform/files.h"
 #include "platform/winpath.h"
 
@@ -19,9 +20,20 @@ namespace tolvane {
 
 namespace {
 constexpr std::size_t kMostNamesListed = 20;
-}
+// Output held back for less than a screen refresh or two looks the same as output shown at once.
+constexpr std::chrono::milliseconds kOutputHoldAtMost{20};
+} // namespace
 
 void Form1::connectJob() {
+    // Only the new text is added: re-setting the whole text on every chunk would make a long
+    // job's output cost quadratic time.
+    pendingOutput_ =
+        std::make_unique<OutputBatcher>(kOutputHoldAtMost, [this](const QString& text) {
+            QTextCursor end(txtOutput->document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(text);
+            txtOutput_Change();
+        });
     connect(KewlButtons2, &QPushButton::clicked, this, &Form1::KewlButtons2_Click);
     ReadOutput1.Starting = [this] { ReadOutput1_Starting(); };
     ReadOutput1.GotChunk = [this](const std::string& sChunk, bool LastChunk) {
@@ -34,11 +46,12 @@ void Form1::connectJob() {
 }
 
 void Form1::ReadOutput1_Starting() {
+    pendingOutput_->discard();
     txtOutput->clear();
     txtOutput_Change();
 }
 
-void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool /*LastChunk*/) {
+void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
     QString text;
@@ -48,15 +61,11 @@ void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool /*LastChunk*/) 
             text += c;
         }
     }
-    if (text.isEmpty()) {
-        return;
+    pendingOutput_->add(text);
+    // Outside a running job (and at its end) nobody would come back for held text.
+    if (LastChunk || !ReadOutput1.busy()) {
+        pendingOutput_->flush();
     }
-    // Only the new text is added: re-setting the whole text on every chunk would make a long
-    // job's output cost quadratic time.
-    QTextCursor end(txtOutput->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(text);
-    txtOutput_Change();
 }
 
 void Form1::txtOutput_Change() {
@@ -67,6 +76,7 @@ void Form1::txtOutput_Change() {
 }
 
 void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError) {
+    pendingOutput_->flush();
     messages().show("Error!\r\nDescription: " + Error +
                         "\r\nLastDLLError: " + std::to_string(LastDLLError),
                     "Error", platform::kMbIconStop);
@@ -103,6 +113,7 @@ std::vector<std::string> Form1::missingResults(const std::string& gameFolder) co
 }
 
 void Form1::ReadOutput1_Complete() {
+    pendingOutput_->flush();
     const std::string gameFolder = Module1::GetGameFolder();
     const auto missing = missingResults(gameFolder);
     int answer = 0;
