@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr long long kMegabyte = 1024 * 1024;
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 class SilentMessageBoxes : public platform::MessageBoxes {
 public:
@@ -114,7 +114,7 @@ struct Figures {
     double box = 1e9;
 };
 
-// Alternates the two, best of three each, so that a busy moment of the machine hits both.
+// Alternates the two, best of five each, so that a busy moment of the machine hits both.
 Figures measure(Form1& form, const std::string& producer, long long size, bool& ok) {
     Figures best;
     for (int round = 0; round < kRounds; ++round) {

@@ -54,13 +54,8 @@ void Form1::ReadOutput1_Starting() {
 void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
-    QString text;
-    text.reserve(static_cast<qsizetype>(sChunk.size()));
-    for (QChar c : QString::fromStdString(sChunk)) {
-        if (c != QLatin1Char('\r')) {
-            text += c;
-        }
-    }
+    QString text = QString::fromStdString(sChunk);
+    text.remove(QLatin1Char('\r'));
     pendingOutput_->add(text);
     // Outside a running job (and at its end) nobody would come back for held text.
     if (LastChunk || !ReadOutput1.busy()) {
