@@ -1,6 +1,7 @@
 // The command runner against a raw loop of 256-byte reads from the same kind of pipe, and how
 // long the runner leaves its host without a yield while the command is silent.
 
+#include "Result.h"
 #include "runner/ReadOutput.h"
 
 #include <algorithm>
@@ -138,10 +139,12 @@ int main() {
                 "ratio %.2f (goal >= 0.80) %s\n",
                 megabytes, megabytes / runner, megabytes / raw, ratio,
                 ratio >= 0.8 ? "met" : "MISSED");
+    tolvane::bench::result("runner_throughput_vs_raw_reads", ratio, "x", ">=", 0.8);
 
     const double gap = longestSilentGapMs(sleeper);
     std::printf("longest gap between yields, command silent for 2 s: %.1f ms (goal <= 60 ms) %s\n",
                 gap, gap <= 60.0 ? "met" : "MISSED");
+    tolvane::bench::result("runner_longest_silent_yield_gap", gap, "ms", "<=", 60);
 
 #ifndef NDEBUG
     std::printf("(built without NDEBUG: measure a release build for figures that mean anything)\n");

@@ -1,6 +1,7 @@
 // .uz compression and decompression of a 20 MB mixed file (text, runs, noise) against bzip2 -9 and
 // bzip2 -d on the same file, measured in the same run. Goal: at most 3 times bzip2's time each way.
 
+#include "Result.h"
 #include "uz/uzfile.h"
 
 #include <sys/wait.h>
@@ -126,8 +127,10 @@ int main() {
     std::printf("input: %zu bytes of text, runs and noise\n", kSize);
     std::printf("compress:   .uz %.3f s, bzip2 -9 %.3f s, ratio %.2f (goal <= 3)\n", uzCompress,
                 bzCompress, uzCompress / bzCompress);
+    tolvane::bench::result("uz_compress_vs_bzip2", uzCompress / bzCompress, "x", "<=", 3);
     std::printf("decompress: .uz %.3f s, bzip2 -d %.3f s, ratio %.2f (goal <= 3)\n", uzDecompress,
                 bzDecompress, uzDecompress / bzDecompress);
+    tolvane::bench::result("uz_decompress_vs_bzip2", uzDecompress / bzDecompress, "x", "<=", 3);
     std::printf("size:       .uz %zu bytes (%.1f%%), bzip2 %ju bytes (%.1f%%)\n", packed.size(),
                 100.0 * static_cast<double>(packed.size()) / kSize,
                 static_cast<std::uintmax_t>(bzSize), 100.0 * static_cast<double>(bzSize) / kSize);

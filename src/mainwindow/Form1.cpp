@@ -3,6 +3,7 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
+#include "mainwindow/OutputBatcher.h"
 #include "mainwindow/QtMessageBoxes.h"
 #include "mainwindow/Twips.h"
 

@@ -27,6 +27,7 @@ class QRadioButton;
 namespace tolvane {
 
 class DirListBox;
+class OutputBatcher;
 class DriveListBox;
 class FileListBox;
 
@@ -178,6 +179,9 @@ private:
     platform::FolderWindowLauncher* browser_ = nullptr;
 
     std::int64_t jobStarted_ = 0; // seconds since 1970
+
+    // Gathers a fast job's output into fewer, larger additions to the output box.
+    std::unique_ptr<OutputBatcher> pendingOutput_;
 };
 
 } // namespace tolvane

@@ -5,6 +5,7 @@
 #include "common/Module1.h"
 #include "mainwindow/BatchFile.h"
 #include "mainwindow/Messages.h"
+#include "mainwindow/OutputBatcher.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/winpath.h"
@@ -23,9 +24,20 @@ namespace tolvane {
 
 namespace {
 constexpr std::size_t kMostNamesListed = 20;
-}
+// Output held back for less than a screen refresh or two looks the same as output shown at once.
+constexpr std::chrono::milliseconds kOutputHoldAtMost{20};
+} // namespace
 
 void Form1::connectJob() {
+    // Only the new text is added: re-setting the whole text on every chunk would make a long
+    // job's output cost quadratic time.
+    pendingOutput_ =
+        std::make_unique<OutputBatcher>(kOutputHoldAtMost, [this](const QString& text) {
+            QTextCursor end(txtOutput->document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(text);
+            txtOutput_Change();
+        });
     connect(KewlButtons2, &QPushButton::clicked, this, &Form1::KewlButtons2_Click);
     ReadOutput1.Starting = [this] { ReadOutput1_Starting(); };
     ReadOutput1.GotChunk = [this](const std::string& sChunk, bool LastChunk) {
@@ -38,29 +50,21 @@ void Form1::connectJob() {
 }
 
 void Form1::ReadOutput1_Starting() {
+    pendingOutput_->discard();
     txtOutput->clear();
     txtOutput_Change();
 }
 
-void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool /*LastChunk*/) {
+void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
-    QString text;
-    text.reserve(static_cast<qsizetype>(sChunk.size()));
-    for (QChar c : QString::fromStdString(sChunk)) {
-        if (c != QLatin1Char('\r')) {
-            text += c;
-        }
+    QString text = QString::fromStdString(sChunk);
+    text.remove(QLatin1Char('\r'));
+    pendingOutput_->add(text);
+    // Outside a running job (and at its end) nobody would come back for held text.
+    if (LastChunk || !ReadOutput1.busy()) {
+        pendingOutput_->flush();
     }
-    if (text.isEmpty()) {
-        return;
-    }
-    // Only the new text is added: re-setting the whole text on every chunk would make a long
-    // job's output cost quadratic time.
-    QTextCursor end(txtOutput->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(text);
-    txtOutput_Change();
 }
 
 void Form1::txtOutput_Change() {
@@ -71,6 +75,7 @@ void Form1::txtOutput_Change() {
 }
 
 void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError) {
+    pendingOutput_->flush();
     messages().show("Error!\r\nDescription: " + Error +
                         "\r\nLastDLLError: " + std::to_string(LastDLLError),
                     "Error", platform::kMbIconStop);
@@ -131,6 +136,7 @@ std::vector<std::string> Form1::missingResults(const std::string& gameFolder) co
 }
 
 void Form1::ReadOutput1_Complete() {
+    pendingOutput_->flush();
     const std::string gameFolder = Module1::GetGameFolder();
     const auto missing = missingResults(gameFolder);
     int answer = 0;

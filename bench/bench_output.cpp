@@ -1,0 +1,185 @@
+// How the output box keeps up with a long job: a command writes 2 MB (then 4 MB) of tool output
+// through the real runner into Form1's txtOutput, against a raw drain of the same output through
+// the same runner, with the same event processing between reads, into a handler that only counts
+// the bytes. The box must cost at most 3 times the raw drain, and 4 MB must take at most 2.2
+// times as long as 2 MB (the box grows linearly, not quadratically).
+
+#include "Result.h"
+#include "mainwindow/Form1.h"
+#include "platform/messagebox.h"
+#include "runner/ReadOutput.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+
+using namespace tolvane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr long long kMegabyte = 1024 * 1024;
+constexpr int kRounds = 5;
+
+class SilentMessageBoxes : public platform::MessageBoxes {
+public:
+    int show(const std::string& text, const std::string&, int) override {
+        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
+        return platform::kIdOk;
+    }
+};
+
+// Output like a long job's: commands echoed after the prompt and the tool's own lines, CR LF.
+void writeOutput(const std::string& path, long long bytes) {
+    std::ofstream out(path, std::ios::binary);
+    long long written = 0;
+    for (int i = 0; written < bytes; ++i) {
+        std::string line;
+        switch (i % 4) {
+        case 0:
+            line = "C:\\UnrealTournament\\System>C:\\UnrealTournament\\System\\ucc.exe Compress "
+                   "C:\\UnrealTournament\\Maps\\DM-Map" +
+                   std::to_string(i) + ".unr\r\n";
+            break;
+        case 1:
+            line = "Compressing C:\\UnrealTournament\\Maps\\DM-Map" + std::to_string(i - 1) +
+                   ".unr\r\n";
+            break;
+        case 2:
+            line = "Compressed DM-Map" + std::to_string(i - 2) + ".unr -> DM-Map" +
+                   std::to_string(i - 2) + ".unr.uz (61.3%)\r\n";
+            break;
+        default:
+            line = "        1 file(s) moved.\r\n\r\n";
+            break;
+        }
+        if (written + static_cast<long long>(line.size()) > bytes) {
+            line.resize(static_cast<std::size_t>(bytes - written));
+        }
+        out << line;
+        written += static_cast<long long>(line.size());
+    }
+}
+
+std::string writeProducer(const std::string& folder, const std::string& name,
+                          const std::string& data) {
+    const std::string path = folder + "/" + name;
+    std::ofstream(path) << "#!/bin/sh\nexec cat '" << data << "'\n";
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
+
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// The same output through the same runner, into a handler that only counts.
+double drainSeconds(const std::string& producer, long long& bytes) {
+    ::setenv("ComSpec", producer.c_str(), 1);
+    ReadOutput runner;
+    bytes = 0;
+    runner.yield = [] { QCoreApplication::processEvents(); };
+    runner.GotChunk = [&](const std::string& sChunk, bool) {
+        bytes += static_cast<long long>(sChunk.size());
+    };
+    runner.SetCommand("C:\\uccmake.bat");
+    const auto begin = Clock::now();
+    runner.ProcessCommand();
+    QCoreApplication::processEvents();
+    return seconds(Clock::now() - begin);
+}
+
+// The output through the window's own runner, its handlers and the visible box, including the
+// last repaint. Only the end-of-job question is left out.
+double boxSeconds(Form1& form, const std::string& producer) {
+    ::setenv("ComSpec", producer.c_str(), 1);
+    form.ReadOutput1.Complete = [] {};
+    form.ReadOutput1.SetCommand("C:\\uccmake.bat");
+    const auto begin = Clock::now();
+    form.ReadOutput1.ProcessCommand();
+    QCoreApplication::processEvents();
+    return seconds(Clock::now() - begin);
+}
+
+struct Figures {
+    double drain = 1e9;
+    double box = 1e9;
+};
+
+// Alternates the two, best of five each, so that a busy moment of the machine hits both.
+Figures measure(Form1& form, const std::string& producer, long long size, bool& ok) {
+    Figures best;
+    for (int round = 0; round < kRounds; ++round) {
+        long long drained = 0;
+        best.drain = std::min(best.drain, drainSeconds(producer, drained));
+        best.box = std::min(best.box, boxSeconds(form, producer));
+        // Every byte but the CRs must be in the box, and the caret at its end.
+        const QString text = form.txtOutput->toPlainText();
+        const auto cursor = form.txtOutput->textCursor();
+        if (drained != size || text.contains(QLatin1Char('\r')) ||
+            cursor.position() != form.txtOutput->document()->characterCount() - 1 ||
+            cursor.hasSelection()) {
+            std::fprintf(stderr, "output went wrong: %lld of %lld bytes drained\n", drained, size);
+            ok = false;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QTemporaryDir work;
+    const std::string folder = work.path().toStdString();
+    writeOutput(folder + "/2mb.txt", 2 * kMegabyte);
+    writeOutput(folder + "/4mb.txt", 4 * kMegabyte);
+    const std::string producer2 = writeProducer(folder, "producer2", folder + "/2mb.txt");
+    const std::string producer4 = writeProducer(folder, "producer4", folder + "/4mb.txt");
+
+    QApplication app(argc, argv);
+    SilentMessageBoxes messages;
+    Form1::Services services;
+    services.messages = &messages;
+    services.endProgram = [] {};
+    Form1 form(services);
+    form.Show();
+    form.showOutputView();
+    QApplication::processEvents();
+
+    bool ok = true;
+    const Figures two = measure(form, producer2, 2 * kMegabyte, ok);
+    const Figures four = measure(form, producer4, 4 * kMegabyte, ok);
+    if (!ok) {
+        return 1;
+    }
+
+    // For scale: what the box itself costs for all of the 2 MB handed over in one piece.
+    std::ifstream in(folder + "/2mb.txt", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    form.ReadOutput1_Starting();
+    const auto begin = Clock::now();
+    form.ReadOutput1_GotChunk(whole, true);
+    QCoreApplication::processEvents();
+    const double onePiece = seconds(Clock::now() - begin);
+
+    std::printf("raw drain = the same runner and event processing, handler only counts bytes\n");
+    std::printf("2 MB: box %.1f ms, raw drain %.1f ms\n", two.box * 1000, two.drain * 1000);
+    std::printf("4 MB: box %.1f ms, raw drain %.1f ms\n", four.box * 1000, four.drain * 1000);
+    std::printf("2 MB handed to the box in one piece (the text widget's own floor): %.1f ms\n",
+                onePiece * 1000);
+    bench::result("output_box_2mb_vs_drain", two.box / two.drain, "x", "<=", 3);
+    bench::result("output_box_4mb_vs_drain", four.box / four.drain, "x", "<=", 3);
+    bench::result("output_box_4mb_vs_2mb", four.box / two.box, "x", "<=", 2.2);
+    return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Gathers the text a fast job writes, so that the output box takes it in a few larger pieces.
+// A job can hand over thousands of small pieces a second; adding each to the box on its own
+// costs many times more than the text itself (layout, scroll bars, caret, painting). Text that
+// comes after a quiet moment is delivered at once; text that follows it closely is held for at
+// most one interval, shorter than the eye can tell.
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+namespace tolvane {
+
+class OutputBatcher {
+public:
+    using Deliver = std::function<void(const QString& text)>;
+
+    OutputBatcher(std::chrono::milliseconds interval, Deliver deliver);
+    OutputBatcher(const OutputBatcher&) = delete;
+    OutputBatcher& operator=(const OutputBatcher&) = delete;
+
+    void add(const QString& text);
+    // Delivers whatever is held, now.
+    void flush();
+    // Forgets whatever is held.
+    void discard();
+    bool holding() const { return !held_.isEmpty(); }
+
+private:
+    std::chrono::milliseconds interval_;
+    Deliver deliver_;
+    QString held_;
+    QTimer due_;
+    QElapsedTimer sinceDelivery_;
+};
+
+} // namespace tolvane
