@@ -133,6 +133,14 @@ private slots:
         runner.ProcessCommand();
         QCOMPARE(log.output(), std::string("[/c][C:\\Games\\Unreal Tournament\\uccmake.bat]"));
 
+        // Neither doubled nor escaped, inner quotes close and reopen the outer ones.
+        runner.SetCommand("C:\\a\" b\"");
+        log.events.clear();
+        runner.ProcessCommand();
+        QCOMPARE(log.output(), std::string("[/c][C:\\a][b]"));
+        QCOMPARE(runner.SetCommand(), std::string("C:\\a\" b\""));
+        runner.SetCommand("C:\\Games\\Unreal Tournament\\uccmake.bat");
+
         // ComSpec may carry arguments of its own; a bare program name is looked up on PATH.
         ScopedEnv path("PATH", interpreter.folder().string() + ":/usr/bin:/bin");
         ScopedEnv comSpec("ComSpec", "interpreter \"first word\" second");

@@ -16,18 +16,9 @@ using namespace tolvane;
 
 namespace {
 
-QList<QSize> squares(const QList<int>& sizes) {
-    QList<QSize> out;
-    for (int size : sizes) {
-        out << QSize(size, size);
-    }
-    return out;
-}
-
 bool hasEverySize(const QIcon& icon) {
-    const QList<QSize> available = icon.availableSizes();
-    for (const QSize& size : squares(programIconSizes())) {
-        if (!available.contains(size)) {
+    for (int size : programIconSizes()) {
+        if (!icon.availableSizes().contains(QSize(size, size))) {
             return false;
         }
     }
