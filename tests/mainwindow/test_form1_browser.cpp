@@ -30,24 +30,10 @@ QStringList texts(const QListWidget* list) {
 }
 
 // What the window system delivers for a double-click: a click, then the double-click itself.
-void doubleClick(QWidget* viewport, QPoint at) {
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-}
-
-QPoint centreOf(QListWidget* list, int row) {
-    return list->visualItemRect(list->item(row)).center();
-}
-
-void clickFile(Form1& form, int row, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::mouseClick(form.File1->viewport(), Qt::LeftButton, modifiers, centreOf(form.File1, row));
-}
-
-void doubleClickFile(Form1& form, const QString& name) {
-    const auto found = form.File1->findItems(name, Qt::MatchExactly);
-    QVERIFY(found.size() == 1);
-    doubleClick(form.File1->viewport(), form.File1->visualItemRect(found.front()).center());
+void doubleClick(QAbstractItemView* view, const QRect& item) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, item.center());
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, item.center());
 }
 
 QTreeWidgetItem* dirEntry(DirListBox* dir, const QString& label) {
@@ -55,259 +41,215 @@ QTreeWidgetItem* dirEntry(DirListBox* dir, const QString& label) {
     return found.size() == 1 ? found.front() : nullptr;
 }
 
-// A shown main window whose browser is at `folder`.
-void openAt(test::Form1Fixture& f, const QString& folder) {
-    f.form->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-    QVERIFY(f.form->Dir1->setPath(folder));
-    QCOMPARE(f.form->File1->path(), folder);
-}
+// A prefix holding `files` below C:, and a shown main window whose browser is at `folder`.
+struct Browser {
+    test::TempPrefix prefix;
+    test::Form1Fixture f;
+    Form1& form = *f.form;
+
+    Browser(std::initializer_list<const char*> files, const QString& folder) {
+        for (const char* name : files) {
+            prefix.makeFile(name);
+        }
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.Dir1->setPath(folder));
+        QCOMPARE(form.File1->path(), folder);
+    }
+    void clickFile(int row, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(form.File1->viewport(), Qt::LeftButton, modifiers,
+                          form.File1->visualItemRect(form.File1->item(row)).center());
+    }
+    void doubleClickFile(const QString& name) {
+        const auto found = form.File1->findItems(name, Qt::MatchExactly);
+        QVERIFY(found.size() == 1);
+        doubleClick(form.File1, form.File1->visualItemRect(found.front()));
+    }
+    void doubleClickQueue(int row) {
+        doubleClick(form.List1, form.List1->visualItemRect(form.List1->item(row)));
+    }
+};
 
 } // namespace
 
 class Form1BrowserTest : public QObject {
     Q_OBJECT
 private slots:
-    // Queuing.
-    void doubleClickQueuesTheCurrentFileSortedAndInOrder() {
-        test::TempPrefix prefix;
-        for (auto name : {"UT/Maps/b.unr", "UT/Maps/A.unr", "UT/Maps/c.unr"}) {
-            prefix.makeFile(name);
+    // Queuing and removing.
+    void doubleClicksQueueSortedAndInOrderAndRemoveOneEntryFromEachList() {
+        Browser b({"UT/Maps/b.unr", "UT/Maps/A.unr", "UT/Maps/c.unr"}, "C:\\UT\\Maps");
+        QCOMPARE(texts(b.form.File1), (QStringList{"A.unr", "b.unr", "c.unr"}));
+        b.form.List1_DblClick();                                 // empty queue: nothing happens
+        for (auto name : {"c.unr", "b.unr", "A.unr", "b.unr"}) { // b.unr twice
+            b.doubleClickFile(name);
         }
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\UT\\Maps"));
-        QCOMPARE(texts(f.form->File1), (QStringList{"A.unr", "b.unr", "c.unr"}));
-
-        doubleClickFile(*f.form, QStringLiteral("c.unr"));
-        doubleClickFile(*f.form, QStringLiteral("b.unr"));
-        doubleClickFile(*f.form, QStringLiteral("A.unr"));
-        doubleClickFile(*f.form, QStringLiteral("b.unr")); // the same file again
-        QCOMPARE(texts(f.form->List1), (QStringList{"C:\\UT\\Maps\\A.unr", "C:\\UT\\Maps\\b.unr",
-                                                    "C:\\UT\\Maps\\b.unr", "C:\\UT\\Maps\\c.unr"}));
-        QCOMPARE(texts(f.form->List2), (QStringList{"c.unr", "b.unr", "A.unr", "b.unr"}));
+        QCOMPARE(texts(b.form.List1), (QStringList{"C:\\UT\\Maps\\A.unr", "C:\\UT\\Maps\\b.unr",
+                                                   "C:\\UT\\Maps\\b.unr", "C:\\UT\\Maps\\c.unr"}));
+        QCOMPARE(texts(b.form.List2), (QStringList{"c.unr", "b.unr", "A.unr", "b.unr"}));
 
         // Later entries still find their sorted place, ignoring letter case.
-        prefix.makeFile("UT/Maps/B2.unr");
-        f.form->File1->refresh();
-        doubleClickFile(*f.form, QStringLiteral("B2.unr"));
-        QCOMPARE(f.form->List1->item(3)->text(), QStringLiteral("C:\\UT\\Maps\\B2.unr"));
-        QCOMPARE(f.form->List2->count(), f.form->List1->count());
-        QVERIFY(f.messages.shown.empty());
+        b.prefix.makeFile("UT/Maps/B2.unr");
+        b.form.File1->refresh();
+        b.doubleClickFile("B2.unr");
+        QCOMPARE(b.form.List1->item(3)->text(), QStringLiteral("C:\\UT\\Maps\\B2.unr"));
+        QCOMPARE(texts(b.form.List2), (QStringList{"c.unr", "b.unr", "A.unr", "b.unr", "B2.unr"}));
+
+        // A name queued twice leaves one in List2; the first of the names goes.
+        b.doubleClickQueue(1);
+        QCOMPARE(texts(b.form.List1), (QStringList{"C:\\UT\\Maps\\A.unr", "C:\\UT\\Maps\\b.unr",
+                                                   "C:\\UT\\Maps\\B2.unr", "C:\\UT\\Maps\\c.unr"}));
+        QCOMPARE(texts(b.form.List2), (QStringList{"c.unr", "A.unr", "b.unr", "B2.unr"}));
+        b.doubleClickQueue(3);
+        QCOMPARE(texts(b.form.List2), (QStringList{"A.unr", "b.unr", "B2.unr"}));
+        QVERIFY(b.f.messages.shown.empty());
     }
 
     void addSelectedItemsQueuesFromTheLastSelectedToTheFirst() {
-        test::TempPrefix prefix;
-        for (auto name : {"UT/a.u", "UT/b.u", "UT/c.u", "UT/d.u"}) {
-            prefix.makeFile(name);
-        }
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\UT"));
+        Browser b({"UT/a.u", "UT/b.u", "UT/c.u", "UT/d.u"}, "C:\\UT");
+        b.form.KewlButtons1->click(); // nothing selected yet
+        QCOMPARE(b.form.List1->count() + b.form.List2->count(), 0);
 
-        f.form->KewlButtons1->click(); // nothing selected yet
-        QCOMPARE(f.form->List1->count(), 0);
-        QCOMPARE(f.form->List2->count(), 0);
-
-        clickFile(*f.form, 0);
-        clickFile(*f.form, 1, Qt::ShiftModifier);
-        clickFile(*f.form, 3, Qt::ControlModifier);
-        QCOMPARE(f.form->File1->selectedRows(), (std::vector<int>{0, 1, 3}));
-        f.form->KewlButtons1->click();
-        QCOMPARE(texts(f.form->List2), (QStringList{"d.u", "b.u", "a.u"}));
-        QCOMPARE(texts(f.form->List1), (QStringList{"C:\\UT\\a.u", "C:\\UT\\b.u", "C:\\UT\\d.u"}));
-        QCOMPARE(f.form->File1->selectedRows(), (std::vector<int>{0, 1, 3}));
+        b.clickFile(0);
+        b.clickFile(1, Qt::ShiftModifier);
+        b.clickFile(3, Qt::ControlModifier);
+        QCOMPARE(b.form.File1->selectedRows(), (std::vector<int>{0, 1, 3}));
+        b.form.KewlButtons1->click();
+        QCOMPARE(texts(b.form.List2), (QStringList{"d.u", "b.u", "a.u"}));
+        QCOMPARE(texts(b.form.List1), (QStringList{"C:\\UT\\a.u", "C:\\UT\\b.u", "C:\\UT\\d.u"}));
+        QCOMPARE(b.form.File1->selectedRows(), (std::vector<int>{0, 1, 3}));
     }
 
     void aFileAtADriveRootGetsTwoSeparators() {
-        test::TempPrefix prefix;
-        prefix.makeFile("Root.txt");
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\"));
-        doubleClickFile(*f.form, QStringLiteral("Root.txt"));
-        QCOMPARE(texts(f.form->List1), QStringList{"C:\\\\Root.txt"});
-        QCOMPARE(texts(f.form->List2), QStringList{"Root.txt"});
-    }
-
-    // Removing.
-    void doubleClickOnTheQueueRemovesOneEntryFromEachList() {
-        test::TempPrefix prefix;
-        prefix.makeFile("UT/a.u");
-        prefix.makeFile("UT/b.u");
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\UT"));
-
-        f.form->List1_DblClick(); // empty queue: nothing happens
-        QVERIFY(f.messages.shown.empty());
-
-        doubleClickFile(*f.form, QStringLiteral("a.u"));
-        doubleClickFile(*f.form, QStringLiteral("b.u"));
-        doubleClickFile(*f.form, QStringLiteral("a.u"));
-        doubleClick(f.form->List1->viewport(), centreOf(f.form->List1, 0));
-        QCOMPARE(texts(f.form->List1), (QStringList{"C:\\UT\\a.u", "C:\\UT\\b.u"}));
-        QCOMPARE(texts(f.form->List2), (QStringList{"b.u", "a.u"}));
-
-        doubleClick(f.form->List1->viewport(), centreOf(f.form->List1, 1));
-        QCOMPARE(texts(f.form->List1), QStringList{"C:\\UT\\a.u"});
-        QCOMPARE(texts(f.form->List2), QStringList{"a.u"});
+        Browser b({"Root.txt"}, "C:\\");
+        b.doubleClickFile("Root.txt");
+        QCOMPARE(texts(b.form.List1), QStringList{"C:\\\\Root.txt"});
+        QCOMPARE(texts(b.form.List2), QStringList{"Root.txt"});
     }
 
     // Deleting.
     void deleteRemovesSelectedFilesWithoutAQuestion() {
-        test::TempPrefix prefix;
-        prefix.makeFile("UT/keep.u");
-        const fs::path plain = prefix.makeFile("UT/plain.u");
-        const fs::path readOnly = prefix.makeFile("UT/readonly.u");
-        fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\UT"));
-        doubleClickFile(*f.form, QStringLiteral("plain.u"));
+        Browser b({"UT/keep.u", "UT/plain.u", "UT/readonly.u"}, "C:\\UT");
+        const fs::path folder = b.prefix.driveC() / "UT";
+        fs::permissions(folder / "readonly.u", fs::perms::owner_read | fs::perms::group_read);
+        b.form.File1->refresh();
+        b.doubleClickFile("plain.u");
+        b.clickFile(1);
+        b.clickFile(2, Qt::ControlModifier);
+        b.form.mnuDelete->trigger();
+        QVERIFY(!fs::exists(folder / "plain.u") && !fs::exists(folder / "readonly.u"));
+        QCOMPARE(texts(b.form.File1), QStringList{"keep.u"});
+        QCOMPARE(texts(b.form.List1), QStringList{"C:\\UT\\plain.u"}); // the queue stays
+        QVERIFY(b.f.messages.shown.empty());
 
-        clickFile(*f.form, 1);
-        clickFile(*f.form, 2, Qt::ControlModifier);
-        f.form->mnuDelete->trigger();
-        QVERIFY(!fs::exists(plain));
-        QVERIFY(!fs::exists(readOnly));
-        QCOMPARE(texts(f.form->File1), QStringList{"keep.u"});
-        QCOMPARE(texts(f.form->List1), QStringList{"C:\\UT\\plain.u"}); // the queue stays
-        QVERIFY(f.messages.shown.empty());
-
-        f.form->File1->clearSelection();
-        f.form->mnuDelete->trigger(); // nothing selected
-        QCOMPARE(f.form->File1->count(), 1);
+        b.form.File1->clearSelection();
+        b.form.mnuDelete->trigger(); // nothing selected
+        QCOMPARE(b.form.File1->count(), 1);
     }
 
     void aFileThatCannotBeDeletedIsReportedAndTheRestDeleted() {
-        test::TempPrefix prefix;
-        const fs::path first = prefix.makeFile("UT/first.u");
-        const fs::path gone = prefix.makeFile("UT/gone.u");
-        const fs::path last = prefix.makeFile("UT/last.u");
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\UT"));
-        f.form->File1->selectAll();
+        Browser b({"UT/first.u", "UT/gone.u", "UT/last.u"}, "C:\\UT");
+        const fs::path folder = b.prefix.driveC() / "UT";
+        b.form.File1->selectAll();
         // Removed behind the list's back, so its deletion fails for any user, root included.
-        fs::remove(gone);
-        f.form->mnuDelete->trigger();
-        QVERIFY(!fs::exists(first));
-        QVERIFY(!fs::exists(last));
-        QCOMPARE(f.form->File1->count(), 0);
-        QCOMPARE(f.messages.shown.size(), std::size_t{1});
-        const auto& box = f.messages.shown.front();
-        QCOMPARE(box.title, std::string("Error~!"));
-        QCOMPARE(box.style, 16);
+        fs::remove(folder / "gone.u");
+        b.form.mnuDelete->trigger();
+        QVERIFY(!fs::exists(folder / "first.u") && !fs::exists(folder / "last.u"));
+        QCOMPARE(b.form.File1->count(), 0);
+        QCOMPARE(b.f.messages.shown.size(), std::size_t{1});
+        const auto& box = b.f.messages.shown.front();
+        QCOMPARE(box.title + std::to_string(box.style), std::string("Error~!16"));
         QVERIFY2(box.text.find("C:\\UT\\gone.u: ") != std::string::npos, box.text.c_str());
         QVERIFY(box.text.find("first.u") == std::string::npos);
     }
 
     // Browsing.
     void changingDriveOrFolderFollowsWithFilesAndKeepsTheQueue() {
-        test::TempPrefix prefix;
-        prefix.makeFile("UT/a.u");
-        prefix.makeFile("UT/.hidden");
-        prefix.makeFile("UT/Maps/DM-Deck16.unr");
-        fs::create_directory_symlink(prefix.makeFolder("Elsewhere"),
-                                     prefix.driveC() / "UT" / "Linked");
-        prefix.addDrive('D', prefix.root() / "d");
-        std::ofstream(prefix.root() / "d" / "onD.txt") << "x";
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\UT"));
-        QCOMPARE(texts(f.form->File1), QStringList{"a.u"});        // no hidden files, no folders
-        QVERIFY(dirEntry(f.form->Dir1, QStringLiteral("Linked"))); // a link to a folder is one
-        doubleClickFile(*f.form, QStringLiteral("a.u"));
+        Browser b({"UT/a.u", "UT/.hidden", "UT/Maps/DM-Deck16.unr"}, "C:\\UT");
+        fs::create_directory_symlink(b.prefix.makeFolder("Elsewhere"),
+                                     b.prefix.driveC() / "UT" / "Linked");
+        b.prefix.addDrive('D', b.prefix.root() / "d");
+        std::ofstream(b.prefix.root() / "d" / "onD.txt") << "x";
+        b.form.Dir1->refresh();
+        QCOMPARE(texts(b.form.File1), QStringList{"a.u"});        // no hidden files, no folders
+        QVERIFY(dirEntry(b.form.Dir1, QStringLiteral("Linked"))); // a link to a folder is one
+        b.doubleClickFile("a.u");
 
         // Dir1 shows the ancestors, then the sub-folders; a double-click opens one.
-        QTreeWidgetItem* maps = dirEntry(f.form->Dir1, QStringLiteral("Maps"));
+        QTreeWidgetItem* maps = dirEntry(b.form.Dir1, QStringLiteral("Maps"));
         QVERIFY(maps);
-        QCOMPARE(maps->parent(), dirEntry(f.form->Dir1, QStringLiteral("UT")));
-        doubleClick(f.form->Dir1->viewport(), f.form->Dir1->visualItemRect(maps).center());
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT\\Maps"));
-        QCOMPARE(texts(f.form->File1), QStringList{"DM-Deck16.unr"});
-        f.form->Dir1->setCurrentItem(dirEntry(f.form->Dir1, QStringLiteral("UT")));
-        QTest::keyClick(f.form->Dir1, Qt::Key_Return); // Enter opens the entry too
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT"));
-        QCOMPARE(f.form->File1->path(), QStringLiteral("C:\\UT"));
+        QCOMPARE(maps->parent(), dirEntry(b.form.Dir1, QStringLiteral("UT")));
+        doubleClick(b.form.Dir1, b.form.Dir1->visualItemRect(maps));
+        QCOMPARE(b.form.Dir1->path(), QStringLiteral("C:\\UT\\Maps"));
+        QCOMPARE(texts(b.form.File1), QStringList{"DM-Deck16.unr"});
+        b.form.Dir1->setCurrentItem(dirEntry(b.form.Dir1, QStringLiteral("UT")));
+        QTest::keyClick(b.form.Dir1, Qt::Key_Return); // Enter opens the entry too
+        QCOMPARE(b.form.Dir1->path(), QStringLiteral("C:\\UT"));
+        QCOMPARE(b.form.File1->path(), QStringLiteral("C:\\UT"));
 
-        QVERIFY(f.form->Drive1->setDrive(QStringLiteral("D:\\")));
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("D:\\"));
-        QCOMPARE(texts(f.form->File1), QStringList{"onD.txt"});
-        QCOMPARE(texts(f.form->List1), QStringList{"C:\\UT\\a.u"});
-        QCOMPARE(texts(f.form->List2), QStringList{"a.u"});
-        QVERIFY(f.messages.shown.empty());
+        b.form.Drive1->refresh();
+        QVERIFY(b.form.Drive1->setDrive(QStringLiteral("D:\\")));
+        QCOMPARE(b.form.Dir1->path(), QStringLiteral("D:\\"));
+        QCOMPARE(texts(b.form.File1), QStringList{"onD.txt"});
+        QCOMPARE(texts(b.form.List1), QStringList{"C:\\UT\\a.u"});
+        QCOMPARE(texts(b.form.List2), QStringList{"a.u"});
+        QVERIFY(b.f.messages.shown.empty());
     }
 
     void anUnreadableDriveIsReportedAndTheBrowserStays() {
-        test::TempPrefix prefix;
-        prefix.makeFile("UT/a.u");
-        prefix.addDrive('E', prefix.root() / "e");
-        fs::remove(prefix.root() / "e"); // the drive's link now leads nowhere
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\UT"));
-        f.form->Drive1->refresh();
-        QVERIFY(f.form->Drive1->setDrive(QStringLiteral("E:\\")));
-        QCOMPARE(f.messages.shown.size(), std::size_t{1});
-        QCOMPARE(f.messages.shown.front().title, std::string("Error~!"));
-        QCOMPARE(f.messages.shown.front().style, 16);
-        QVERIFY(f.messages.shown.front().text.find("E:") != std::string::npos);
-        QCOMPARE(f.form->Drive1->drive(), QStringLiteral("C:\\"));
-        QCOMPARE(f.form->Drive1->currentText(), QStringLiteral("c:"));
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT"));
-        QCOMPARE(texts(f.form->File1), QStringList{"a.u"});
+        Browser b({"UT/a.u"}, "C:\\UT");
+        b.prefix.addDrive('E', b.prefix.root() / "e");
+        fs::remove(b.prefix.root() / "e"); // the drive's link now leads nowhere
+        b.form.Drive1->refresh();
+        QVERIFY(b.form.Drive1->setDrive(QStringLiteral("E:\\")));
+        QCOMPARE(b.f.messages.shown.size(), std::size_t{1});
+        const auto& box = b.f.messages.shown.front();
+        QCOMPARE(box.title + std::to_string(box.style), std::string("Error~!16"));
+        QVERIFY(box.text.find("E:") != std::string::npos);
+        QCOMPARE(b.form.Drive1->drive(), QStringLiteral("C:\\"));
+        QCOMPARE(b.form.Drive1->currentText(), QStringLiteral("c:"));
+        QCOMPARE(b.form.Dir1->path(), QStringLiteral("C:\\UT"));
+        QCOMPARE(texts(b.form.File1), QStringList{"a.u"});
     }
 
     void aVanishedFolderMovesToTheNearestOneAbove() {
-        test::TempPrefix prefix;
-        prefix.makeFile("Games/g.txt");
-        prefix.makeFile("Games/UT/Maps/m.unr");
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\Games\\UT\\Maps"));
-        fs::remove_all(prefix.driveC() / "Games" / "UT");
-        f.form->Dir1->refresh();
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\Games"));
-        QCOMPARE(texts(f.form->File1), QStringList{"g.txt"});
+        Browser b({"Games/g.txt", "Games/UT/Maps/m.unr"}, "C:\\Games\\UT\\Maps");
+        fs::remove_all(b.prefix.driveC() / "Games" / "UT");
+        b.form.Dir1->refresh();
+        QCOMPARE(b.form.Dir1->path(), QStringLiteral("C:\\Games"));
+        QCOMPARE(texts(b.form.File1), QStringList{"g.txt"});
 
         // Opening a sub-folder that has gone meanwhile leaves the list where it is.
-        prefix.makeFolder("Games/Old");
-        f.form->Dir1->refresh();
-        QTreeWidgetItem* old = dirEntry(f.form->Dir1, QStringLiteral("Old"));
+        b.prefix.makeFolder("Games/Old");
+        b.form.Dir1->refresh();
+        QTreeWidgetItem* old = dirEntry(b.form.Dir1, QStringLiteral("Old"));
         QVERIFY(old);
-        fs::remove(prefix.driveC() / "Games" / "Old");
-        doubleClick(f.form->Dir1->viewport(), f.form->Dir1->visualItemRect(old).center());
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\Games"));
-        QVERIFY(!dirEntry(f.form->Dir1, QStringLiteral("Old")));
+        fs::remove(b.prefix.driveC() / "Games" / "Old");
+        doubleClick(b.form.Dir1, b.form.Dir1->visualItemRect(old));
+        QCOMPARE(b.form.Dir1->path(), QStringLiteral("C:\\Games"));
+        QVERIFY(!dirEntry(b.form.Dir1, QStringLiteral("Old")));
     }
 
     // Menus.
-    void onlyTheRightButtonOpensTheContextMenus() {
-        test::TempPrefix prefix;
-        prefix.makeFile("UT/a.u");
-        test::Form1Fixture f;
-        openAt(f, QStringLiteral("C:\\UT"));
-        struct Case {
-            QAbstractItemView* view;
-            QMenu* menu;
-        };
-        for (const Case& c :
-             {Case{f.form->Dir1, f.form->mnuQuick}, Case{f.form->File1, f.form->mnuPopup}}) {
+    void onlyTheRightButtonOpensTheContextMenusAndTheOptionToggles() {
+        Browser b({"UT/a.u"}, "C:\\UT");
+        const std::pair<QAbstractItemView*, QMenu*> cases[] = {{b.form.Dir1, b.form.mnuQuick},
+                                                               {b.form.File1, b.form.mnuPopup}};
+        for (const auto& [view, menu] : cases) {
             const QPoint at(10, 10);
             for (auto button : {Qt::LeftButton, Qt::MiddleButton}) {
-                QTest::mouseClick(c.view->viewport(), button, {}, at);
-                QVERIFY(!c.menu->isVisible());
+                QTest::mouseClick(view->viewport(), button, {}, at);
+                QVERIFY(!menu->isVisible());
             }
-            QTest::mousePress(c.view->viewport(), Qt::RightButton, {}, at);
-            QVERIFY(c.menu->isVisible());
-            QCOMPARE(c.menu->pos(), c.view->viewport()->mapToGlobal(at));
-            c.menu->close();
-            QTest::mouseRelease(c.view->viewport(), Qt::RightButton, {}, at);
+            QTest::mousePress(view->viewport(), Qt::RightButton, {}, at);
+            QVERIFY(menu->isVisible());
+            QCOMPARE(menu->pos(), view->viewport()->mapToGlobal(at));
+            menu->close();
+            QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, at);
         }
-    }
-
-    void openFolderAfterCompileToggles() {
-        test::TempPrefix prefix;
-        test::Form1Fixture f;
-        f.form->Show();
-        QVERIFY(f.form->mnuOpen->isChecked());
-        f.form->mnuOpen->trigger();
-        QVERIFY(!f.form->mnuOpen->isChecked());
-        f.form->mnuOpen->trigger();
-        QVERIFY(f.form->mnuOpen->isChecked());
+        for (bool checked : {true, false, true}) {
+            QCOMPARE(b.form.mnuOpen->isChecked(), checked);
+            b.form.mnuOpen->trigger();
+        }
     }
 };
 

@@ -18,24 +18,46 @@
 
 using namespace tolvane;
 namespace fs = std::filesystem;
+using Boxes = std::vector<test::ShownBox>;
 
 namespace {
 
-void queueAll(Form1& form, const QString& folder) {
-    QVERIFY(form.Dir1->setPath(folder));
-    form.File1->selectAll();
-    form.KewlButtons1->click();
-}
+// A demo game folder and a shown main window on it, which keeps the text of the output box as
+// it was when the last question came.
+struct Job {
+    test::GameFolder game;
+    test::Form1Fixture f;
+    Form1& form = *f.form;
+    QString outputAtQuestion;
 
-bool batchFileIn(const fs::path& game) {
-    for (auto& e : fs::directory_iterator(game)) {
-        if (e.path().filename().string() == "uccMake.Bat" ||
-            e.path().filename().string() == "uccmake.bat") {
-            return true;
-        }
+    Job() {
+        form.Show();
+        f.messages.onShow = [this](const test::ShownBox&) {
+            outputAtQuestion = form.txtOutput->toPlainText();
+        };
     }
-    return false;
-}
+    void queueAll(const char* folder) {
+        QVERIFY(form.Dir1->setPath(QString::fromLatin1(folder)));
+        form.File1->selectAll();
+        form.KewlButtons1->click();
+    }
+    void start(std::deque<int> answers) {
+        f.messages.answers = std::move(answers);
+        form.KewlButtons2->click();
+    }
+    bool batchFileKept() const {
+        for (auto& e : fs::directory_iterator(game.game())) {
+            if (e.path().filename() == "uccMake.Bat" || e.path().filename() == "uccmake.bat") {
+                return true;
+            }
+        }
+        return false;
+    }
+    bool inBrowserView() const {
+        return form.KewlButtons2->isVisible() && form.File1->isVisible() &&
+               !form.txtOutput->isVisible();
+    }
+};
 
 } // namespace
 
@@ -45,190 +67,147 @@ private slots:
     void init() { ::unsetenv("ComSpec"); }
 
     void compressesAndGoesBackToTheBrowserOnNo() {
-        test::GameFolder game;
-        test::Form1Fixture f;
-        f.form->Show();
-        f.form->mnuOpen->setChecked(false);
-        queueAll(*f.form, "C:\\UnrealTournament\\Maps");
-        QCOMPARE(f.form->List1->count(), 3);
-        QString outputAtQuestion;
-        f.messages.onShow = [&](const test::ShownBox&) {
-            outputAtQuestion = f.form->txtOutput->toPlainText();
-        };
-        f.messages.answers = {platform::kIdNo};
-        f.form->KewlButtons2->click();
-
-        QCOMPARE(f.messages.shown.size(), std::size_t(1));
-        QCOMPARE(f.messages.shown[0].text,
-                 std::string("Compiling Completed! Would you like to eixt?"));
-        QCOMPARE(f.messages.shown[0].title, std::string("Success!"));
-        QCOMPARE(f.messages.shown[0].style, 4);
-        for (auto& [name, bytes] : game.packages) {
-            QVERIFY2(fs::exists(game.compressed() / (name + ".uz")), name.c_str());
-            QVERIFY(!fs::exists(game.game() / "Maps" / (name + ".uz")));
+        Job job;
+        job.form.mnuOpen->setChecked(false);
+        job.queueAll("C:\\UnrealTournament\\Maps");
+        QCOMPARE(job.form.List1->count(), 3);
+        job.start({platform::kIdNo});
+        QCOMPARE(job.f.messages.shown,
+                 Boxes({{"Compiling Completed! Would you like to eixt?", "Success!", 4}}));
+        for (auto& [name, bytes] : job.game.packages) {
+            QVERIFY2(fs::exists(job.game.compressed() / (name + ".uz")), name.c_str());
+            QVERIFY(!fs::exists(job.game.game() / "Maps" / (name + ".uz")));
         }
         // The output shows each command after the prompt, and the tool's own words.
-        QVERIFY2(outputAtQuestion.contains("C:\\UnrealTournament\\System\\ucc.exe Compress "
-                                           "C:\\UnrealTournament\\Maps\\Alpha.unr"),
-                 qPrintable(outputAtQuestion));
-        QVERIFY(outputAtQuestion.contains("1 file(s) moved."));
-        QVERIFY(!outputAtQuestion.contains('\r'));
+        QVERIFY2(job.outputAtQuestion.contains("C:\\UnrealTournament\\System\\ucc.exe Compress "
+                                               "C:\\UnrealTournament\\Maps\\Alpha.unr"),
+                 qPrintable(job.outputAtQuestion));
+        QVERIFY(job.outputAtQuestion.contains("1 file(s) moved."));
+        QVERIFY(!job.outputAtQuestion.contains('\r'));
         // Back in the browser, queue emptied, batch file kept, no folder window.
-        QVERIFY(f.form->KewlButtons2->isVisible() && f.form->File1->isVisible());
-        QVERIFY(!f.form->txtOutput->isVisible());
-        QCOMPARE(f.form->List1->count(), 0);
-        QCOMPARE(f.form->List2->count(), 0);
-        QVERIFY(batchFileIn(game.game()));
-        QVERIFY(f.folders.opened.empty());
-        QCOMPARE(f.endRequests, 0);
+        QVERIFY(job.inBrowserView());
+        QCOMPARE(job.form.List1->count() + job.form.List2->count(), 0);
+        QVERIFY(job.batchFileKept());
+        QVERIFY(job.f.folders.opened.empty());
+        QCOMPARE(job.f.endRequests, 0);
 
         // Start again at once: the queue is empty.
-        f.form->KewlButtons2->click();
-        QCOMPARE(f.messages.shown.back().text, std::string("No files to compile."));
-        QCOMPARE(f.messages.shown.back().style, 0);
+        job.start({});
+        QCOMPARE(job.f.messages.shown.back(),
+                 (test::ShownBox{"No files to compile.", "Error~!", 0}));
     }
 
     void decompressesAndEndsOnYesWithOneResultsWindow() {
-        test::GameFolder game;
-        test::Form1Fixture f;
-        f.form->Show();
-        queueAll(*f.form, "C:\\UnrealTournament\\Maps");
-        f.messages.answers = {platform::kIdNo};
-        f.form->KewlButtons2->click();
-        QCOMPARE(f.folders.opened, std::vector<std::string>{"C:\\UnrealTournament\\Compressed"});
+        Job job;
+        job.queueAll("C:\\UnrealTournament\\Maps");
+        job.start({platform::kIdNo});
+        QCOMPARE(job.f.folders.opened,
+                 std::vector<std::string>{"C:\\UnrealTournament\\Compressed"});
 
-        queueAll(*f.form, "C:\\UnrealTournament\\Compressed");
-        f.form->Option2->setChecked(true);
-        QString outputAtQuestion;
-        f.messages.onShow = [&](const test::ShownBox&) {
-            outputAtQuestion = f.form->txtOutput->toPlainText();
-        };
-        f.messages.answers = {platform::kIdYes};
-        f.form->KewlButtons2->click();
-
-        QCOMPARE(f.messages.shown.back().title, std::string("Success!"));
-        QCOMPARE(f.endRequests, 1);
-        QVERIFY(!batchFileIn(game.game()));
-        QCOMPARE(f.folders.opened.size(), std::size_t(2));
-        QCOMPARE(f.folders.opened[1], std::string("C:\\UnrealTournament\\Decompressed"));
-        for (auto& [name, bytes] : game.packages) {
-            QCOMPARE(test::readFile(game.decompressed() / name), bytes);
+        job.queueAll("C:\\UnrealTournament\\Compressed");
+        job.form.Option2->setChecked(true);
+        job.start({platform::kIdYes});
+        QCOMPARE(job.f.messages.shown.back().title, std::string("Success!"));
+        QCOMPARE(job.f.endRequests, 1);
+        QVERIFY(!job.batchFileKept());
+        QCOMPARE(job.f.folders.opened,
+                 std::vector<std::string>(
+                     {"C:\\UnrealTournament\\Compressed", "C:\\UnrealTournament\\Decompressed"}));
+        for (auto& [name, bytes] : job.game.packages) {
+            QCOMPARE(test::readFile(job.game.decompressed() / name), bytes);
         }
         // The second job's box was emptied when it started.
-        QVERIFY(!outputAtQuestion.contains("Compress C:\\UnrealTournament\\Maps"));
-        QVERIFY(outputAtQuestion.contains("Decompress"));
+        QVERIFY(!job.outputAtQuestion.contains("Compress C:\\UnrealTournament\\Maps"));
+        QVERIFY(job.outputAtQuestion.contains("Decompress"));
     }
 
     void aJobThatProducesNothingIsNotReportedAsSuccess() {
-        test::GameFolder game;
-        fs::remove(game.system() / "ucc.exe");
-        {
-            std::ofstream tool(game.system() / "ucc.exe");
-            tool << "#!/bin/sh\necho \"Failed to load package $2\"\nexit 1\n";
-        }
-        fs::permissions(game.system() / "ucc.exe", fs::perms::owner_all);
+        Job job;
+        fs::remove(job.game.system() / "ucc.exe");
+        std::ofstream(job.game.system() / "ucc.exe")
+            << "#!/bin/sh\necho \"Failed to load package $2\"\nexit 1\n";
+        fs::permissions(job.game.system() / "ucc.exe", fs::perms::owner_all);
         // An older result of the same name does not count as this job's.
-        std::ofstream(game.compressed() / "Beta.unr.uz") << "old";
-        fs::last_write_time(game.compressed() / "Beta.unr.uz",
+        std::ofstream(job.game.compressed() / "Beta.unr.uz") << "old";
+        fs::last_write_time(job.game.compressed() / "Beta.unr.uz",
                             fs::file_time_type::clock::now() - std::chrono::hours(2));
-        test::Form1Fixture f;
-        f.form->Show();
-        queueAll(*f.form, "C:\\UnrealTournament\\Maps");
-        f.messages.answers = {platform::kIdNo};
-        f.form->KewlButtons2->click();
-        QCOMPARE(f.messages.shown.size(), std::size_t(1));
-        QCOMPARE(f.messages.shown[0].text,
-                 std::string("Compiling finished with errors. These files were not produced:\r\n"
-                             "Alpha.unr.uz\r\nBeta.unr.uz\r\nGamma.unr.uz\r\n"
-                             "Would you like to exit?"));
-        QCOMPARE(f.messages.shown[0].title, std::string("Error~!"));
-        QCOMPARE(f.messages.shown[0].style, 20);
-        QCOMPARE(f.form->List1->count(), 0); // the No answer still empties the queue
+        job.queueAll("C:\\UnrealTournament\\Maps");
+        job.start({platform::kIdNo});
+        QCOMPARE(job.f.messages.shown,
+                 Boxes({{"Compiling finished with errors. These files were not produced:\r\n"
+                         "Alpha.unr.uz\r\nBeta.unr.uz\r\nGamma.unr.uz\r\nWould you like to exit?",
+                         "Error~!", 20}}));
+        QCOMPARE(job.form.List1->count(), 0); // the No answer still empties the queue
     }
 
     void aRunnerFailureIsReportedAndTheQueueKept() {
-        test::GameFolder game;
+        Job job;
         ::setenv("ComSpec", "/nonexistent/cmd.exe", 1);
-        test::Form1Fixture f;
-        f.form->Show();
-        queueAll(*f.form, "C:\\UnrealTournament\\Maps");
-        f.form->KewlButtons2->click();
+        job.queueAll("C:\\UnrealTournament\\Maps");
+        job.start({});
         ::unsetenv("ComSpec");
-        QCOMPARE(f.messages.shown.size(), std::size_t(1));
-        QCOMPARE(f.messages.shown[0].text,
-                 std::string("Error!\r\nDescription: CreateProcess failed.\r\nLastDLLError: 2"));
-        QCOMPARE(f.messages.shown[0].title, std::string("Error"));
-        QCOMPARE(f.messages.shown[0].style, 16);
-        QVERIFY(f.form->KewlButtons2->isVisible());
-        QVERIFY(!f.form->txtOutput->isVisible());
-        QCOMPARE(f.form->List1->count(), 3);
-        QCOMPARE(f.form->List2->count(), 3);
+        QCOMPARE(job.f.messages.shown,
+                 Boxes({{"Error!\r\nDescription: CreateProcess failed.\r\nLastDLLError: 2", "Error",
+                         16}}));
+        QVERIFY(job.inBrowserView());
+        QCOMPARE(std::pair(job.form.List1->count(), job.form.List2->count()), std::pair(3, 3));
     }
 
     void refusesJobsItCannotWriteAndKeepsTheView() {
-        test::GameFolder game;
-        test::Form1Fixture f;
-        f.form->Show();
-        queueAll(*f.form, "C:\\UnrealTournament\\Maps");
-
-        f.form->Option2->setChecked(true); // .unr files cannot be decompressed
-        f.form->KewlButtons2->click();
-        QCOMPARE(f.messages.shown.back().text,
-                 std::string("Only .uz files can be decompressed:\r\nGamma.unr\r\nBeta.unr\r\n"
-                             "Alpha.unr"));
-        QCOMPARE(f.messages.shown.back().style, 0);
-        f.form->Option1->setChecked(true);
-
-        game.prefix.writeSystemReg("");
-        f.form->KewlButtons2->click();
-        QCOMPARE(f.messages.shown.back().text,
-                 std::string("The game folder could not be found. Is the game installed?"));
-        QCOMPARE(f.messages.shown.back().style, 16);
-
-        game.prefix.setGameFolder("C:\\Gone");
-        f.form->KewlButtons2->click();
-        QVERIFY(f.messages.shown.back().text.starts_with(
+        Job job;
+        job.queueAll("C:\\UnrealTournament\\Maps");
+        job.form.Option2->setChecked(true); // .unr files cannot be decompressed
+        job.start({});
+        job.form.Option1->setChecked(true);
+        job.game.prefix.writeSystemReg("");
+        job.start({});
+        job.game.prefix.setGameFolder("C:\\Gone");
+        job.start({});
+        QVERIFY(job.f.messages.shown.back().text.starts_with(
             "The batch file C:\\Gone\\uccMake.Bat could not be written:\r\n"));
-        QCOMPARE(f.messages.shown.back().style, 16);
+        job.f.messages.shown.back().text = "..."; // the reason is the system's own
 
         // Decompressing a file the game keeps in System would take the game's copy away.
-        game.prefix.setGameFolder("C:\\UnrealTournament");
-        std::ofstream(game.compressed() / "Core.u.uz") << "packed";
-        std::ofstream(game.system() / "Core.u") << "the game's own";
-        f.form->List1->clear();
-        f.form->List2->clear();
-        queueAll(*f.form, "C:\\UnrealTournament\\Compressed");
-        f.form->Option2->setChecked(true);
-        f.form->KewlButtons2->click();
-        QCOMPARE(f.messages.shown.back().text,
-                 std::string("These files are already in the game's System folder. "
-                             "Decompressing would replace them and then move them out of "
-                             "it:\r\nCore.u"));
-        QCOMPARE(f.messages.shown.back().style, 16);
-        QCOMPARE(test::readFile(game.system() / "Core.u"), std::string("the game's own"));
+        job.game.prefix.setGameFolder("C:\\UnrealTournament");
+        std::ofstream(job.game.compressed() / "Core.u.uz") << "packed";
+        std::ofstream(job.game.system() / "Core.u") << "the game's own";
+        job.form.List1->clear();
+        job.form.List2->clear();
+        job.queueAll("C:\\UnrealTournament\\Compressed");
+        job.form.Option2->setChecked(true);
+        job.start({});
+        QCOMPARE(test::readFile(job.game.system() / "Core.u"), std::string("the game's own"));
 
-        QCOMPARE(f.messages.shown.size(), std::size_t(4));
-        QVERIFY(f.form->KewlButtons2->isVisible());
-        QCOMPARE(f.form->List1->count(), 1);
-        QVERIFY(!batchFileIn(game.game()));
+        QCOMPARE(
+            job.f.messages.shown,
+            Boxes({{"Only .uz files can be decompressed:\r\nGamma.unr\r\nBeta.unr\r\nAlpha.unr",
+                    "Error~!", 0},
+                   {"The game folder could not be found. Is the game installed?", "Error~!", 16},
+                   {"...", "Error~!", 16},
+                   {"These files are already in the game's System folder. Decompressing "
+                    "would replace them and then move them out of it:\r\nCore.u",
+                    "Error~!", 16}}));
+        QVERIFY(job.inBrowserView());
+        QCOMPARE(job.form.List1->count(), 1);
+        QVERIFY(!job.batchFileKept());
     }
 
     void outputKeepsLineBreaksWhateverTheChunks() {
         test::Form1Fixture f;
+        QPlainTextEdit* box = f.form->txtOutput;
         f.form->ReadOutput1_Starting();
-        QCOMPARE(f.form->txtOutput->toPlainText(), QString());
+        QCOMPARE(box->toPlainText(), QString());
         f.form->ReadOutput1_GotChunk("abc\r", false);
         f.form->ReadOutput1_GotChunk("\ndef\n", false);
-        QCOMPARE(f.form->txtOutput->toPlainText(), QStringLiteral("abc\ndef\n"));
-        f.form->ReadOutput1_GotChunk("10%\r20%\r", false);
-        f.form->ReadOutput1_GotChunk("x\ny\r\n", false);
-        f.form->ReadOutput1_GotChunk("", true);
-        QCOMPARE(f.form->txtOutput->toPlainText(), QStringLiteral("abc\ndef\n10%20%x\ny\n"));
-        const QTextCursor caret = f.form->txtOutput->textCursor();
-        QVERIFY(!caret.hasSelection());
-        QCOMPARE(caret.position(), f.form->txtOutput->document()->characterCount() - 1);
+        QCOMPARE(box->toPlainText(), QStringLiteral("abc\ndef\n"));
+        for (const char* chunk : {"10%\r20%\r", "x\ny\r\n", ""}) {
+            f.form->ReadOutput1_GotChunk(chunk, !*chunk);
+        }
+        QCOMPARE(box->toPlainText(), QStringLiteral("abc\ndef\n10%20%x\ny\n"));
+        QVERIFY(!box->textCursor().hasSelection());
+        QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
         f.form->ReadOutput1_Starting();
-        QCOMPARE(f.form->txtOutput->toPlainText(), QString());
+        QCOMPARE(box->toPlainText(), QString());
     }
 };
 

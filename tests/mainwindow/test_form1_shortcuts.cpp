@@ -13,30 +13,38 @@
 
 using namespace tolvane;
 namespace fs = std::filesystem;
+using Boxes = std::vector<test::ShownBox>;
 
 namespace {
 
-const char* const kSubFolders[] = {"Maps",  "System",     "Textures",    "Sounds",
-                                   "Music", "Compressed", "Decompressed"};
+// A prefix to set up first, then a shown main window on it.
+struct Window {
+    test::TempPrefix prefix;
+    std::unique_ptr<test::Form1Fixture> f;
 
-// A game folder C:\UT with each sub-folder holding one file named after it.
-void makeGame(test::TempPrefix& prefix, const std::string& folder = "UT") {
-    for (const char* sub : kSubFolders) {
-        prefix.makeFile(folder + "/" + sub + "/in-" + sub + ".txt");
+    // A game folder C:\<folder> with each sub-folder holding one file named after it.
+    void makeGame(const std::string& folder = "UT") {
+        for (const char* sub :
+             {"Maps", "System", "Textures", "Sounds", "Music", "Compressed", "Decompressed"}) {
+            prefix.makeFile(folder + "/" + sub + "/in-" + sub + ".txt");
+        }
+        prefix.setGameFolder("C:\\" + folder);
     }
-    prefix.setGameFolder("C:\\" + folder);
-}
-
-void choose(test::Form1Fixture& f, const QString& item) {
-    QAction* action = f.form->findChild<QAction*>(item);
-    QVERIFY2(action, qPrintable(item));
-    action->trigger();
-}
-
-void queueOneFile(test::Form1Fixture& f) {
-    f.form->List1->addItem(QStringLiteral("C:\\UT\\Maps\\in-Maps.txt"));
-    f.form->List2->addItem(QStringLiteral("in-Maps.txt"));
-}
+    Form1& show() {
+        f = std::make_unique<test::Form1Fixture>();
+        f->form->Show();
+        return *f->form;
+    }
+    void choose(const QString& item) {
+        QAction* action = f->form->findChild<QAction*>(item);
+        QVERIFY2(action, qPrintable(item));
+        action->trigger();
+    }
+    void queueOneFile() {
+        f->form->List1->addItem(QStringLiteral("C:\\UT\\Maps\\in-Maps.txt"));
+        f->form->List2->addItem(QStringLiteral("in-Maps.txt"));
+    }
+};
 
 // Rows of menu item and the sub-folder it leads to.
 void menuRows(std::initializer_list<std::pair<const char*, const char*>> rows) {
@@ -64,67 +72,51 @@ private slots:
     void quickSnapMovesTheBrowserAndKeepsTheQueue() {
         QFETCH(QString, item);
         QFETCH(QString, sub);
-        test::TempPrefix prefix;
-        makeGame(prefix);
-        test::Form1Fixture f;
-        f.form->Show();
-        queueOneFile(f);
+        Window w;
+        w.makeGame();
+        Form1& form = w.show();
+        w.queueOneFile();
+        w.choose(item);
+        QCOMPARE(form.Dir1->path(), "C:\\UT\\" + sub);
+        QCOMPARE(form.File1->path(), "C:\\UT\\" + sub);
+        QCOMPARE(form.File1->count(), 1);
+        QCOMPARE(form.File1->fileName(0), "in-" + sub + ".txt");
+        QCOMPARE(std::pair(form.List1->count(), form.List2->count()), std::pair(1, 1));
+        QCOMPARE(form.Drive1->drive(), QStringLiteral("C:\\"));
+        QVERIFY(w.f->messages.shown.empty() && w.f->folders.opened.empty());
 
-        choose(f, item);
-        QCOMPARE(f.form->Dir1->path(), "C:\\UT\\" + sub);
-        QCOMPARE(f.form->File1->path(), "C:\\UT\\" + sub);
-        QCOMPARE(f.form->File1->count(), 1);
-        QCOMPARE(f.form->File1->fileName(0), "in-" + sub + ".txt");
-        QCOMPARE(f.form->List1->count(), 1);
-        QCOMPARE(f.form->List2->count(), 1);
-        QCOMPARE(f.form->Drive1->drive(), QStringLiteral("C:\\"));
-        QVERIFY(f.messages.shown.empty());
-        QVERIFY(f.folders.opened.empty());
+        // Chosen again, the folder shows its files as they are now.
+        w.prefix.makeFile("UT/" + sub.toStdString() + "/new.txt");
+        w.choose(item);
+        QCOMPARE(form.File1->count(), 2);
     }
 
     void quickSnapToAnotherDriveKeepsTheDriveList() {
-        test::TempPrefix prefix;
-        prefix.addDrive('D', prefix.root() / "games");
-        fs::create_directories(prefix.root() / "games" / "UT" / "Music");
-        prefix.setGameFolder("D:\\UT\\"); // stored with a trailing backslash
-        test::Form1Fixture f;
-        f.form->Show();
-        f.form->Dir1->setPath(QStringLiteral("C:\\"));
-
-        choose(f, "mnuMusic");
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("D:\\UT\\Music"));
-        QCOMPARE(f.form->File1->path(), QStringLiteral("D:\\UT\\Music"));
-        QCOMPARE(f.form->Drive1->drive(), QStringLiteral("C:\\"));
-        QVERIFY(f.messages.shown.empty());
-    }
-
-    void choosingTheShownFolderAgainShowsItsFilesAsTheyAreNow() {
-        test::TempPrefix prefix;
-        makeGame(prefix);
-        test::Form1Fixture f;
-        f.form->Show();
-        choose(f, "mnuMaps");
-        prefix.makeFile("UT/Maps/DM-New.unr");
-        choose(f, "mnuMaps");
-        QCOMPARE(f.form->File1->count(), 2);
+        Window w;
+        w.prefix.addDrive('D', w.prefix.root() / "games");
+        fs::create_directories(w.prefix.root() / "games" / "UT" / "Music");
+        w.prefix.setGameFolder("D:\\UT\\"); // stored with a trailing backslash
+        Form1& form = w.show();
+        form.Dir1->setPath(QStringLiteral("C:\\"));
+        w.choose("mnuMusic");
+        QCOMPARE(form.Dir1->path(), QStringLiteral("D:\\UT\\Music"));
+        QCOMPARE(form.File1->path(), QStringLiteral("D:\\UT\\Music"));
+        QCOMPARE(form.Drive1->drive(), QStringLiteral("C:\\"));
+        QVERIFY(w.f->messages.shown.empty());
     }
 
     void everyChoiceReadsTheGameFolderAnew() {
-        test::TempPrefix prefix;
-        makeGame(prefix, "UT1");
-        makeGame(prefix, "UT2");
-        prefix.setGameFolder("C:\\UT1");
-        test::Form1Fixture f;
-        f.form->Show();
-        choose(f, "mnuMaps");
-        choose(f, "mnuopMaps");
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT1\\Maps"));
-
-        prefix.setGameFolder("C:\\UT2");
-        choose(f, "mnuMaps");
-        choose(f, "mnuopMaps");
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT2\\Maps"));
-        QCOMPARE(f.folders.opened, std::vector<std::string>({"C:\\UT1\\Maps", "C:\\UT2\\Maps"}));
+        Window w;
+        w.makeGame("UT2");
+        w.makeGame("UT1");
+        Form1& form = w.show();
+        for (const char* game : {"C:\\UT1", "C:\\UT2"}) {
+            w.prefix.setGameFolder(game);
+            w.choose("mnuMaps");
+            w.choose("mnuopMaps");
+            QCOMPARE(form.Dir1->path(), QString::fromLatin1(game) + "\\Maps");
+        }
+        QCOMPARE(w.f->folders.opened, std::vector<std::string>({"C:\\UT1\\Maps", "C:\\UT2\\Maps"}));
     }
 
     void openFolderOpensAWindowAndChangesNothingHere_data() {
@@ -139,36 +131,34 @@ private slots:
     void openFolderOpensAWindowAndChangesNothingHere() {
         QFETCH(QString, item);
         QFETCH(QString, sub);
-        test::TempPrefix prefix;
-        makeGame(prefix);
-        prefix.setGameFolder("C:\\UT\\"); // the suffix is appended as it is
-        test::Form1Fixture f;
-        f.form->Show();
-        queueOneFile(f);
-        const QString dir = f.form->Dir1->path();
+        Window w;
+        w.makeGame();
+        w.prefix.setGameFolder("C:\\UT\\"); // the suffix is appended as it is
+        Form1& form = w.show();
+        w.queueOneFile();
+        const QString dir = form.Dir1->path();
 
         // Every choice opens another window.
-        choose(f, item);
-        choose(f, item);
+        w.choose(item);
+        w.choose(item);
         const std::string folder = "C:\\UT\\\\" + sub.toStdString();
-        QCOMPARE(f.folders.opened, std::vector<std::string>({folder, folder}));
-        QCOMPARE(f.form->Dir1->path(), dir);
-        QCOMPARE(f.form->File1->path(), dir);
-        QCOMPARE(f.form->List1->count(), 1);
-        QVERIFY(!f.form->hasBrowserReference());
-        QVERIFY(f.messages.shown.empty());
+        QCOMPARE(w.f->folders.opened, std::vector<std::string>({folder, folder}));
+        QCOMPARE(form.Dir1->path(), dir);
+        QCOMPARE(form.File1->path(), dir);
+        QCOMPARE(form.List1->count(), 1);
+        QVERIFY(!form.hasBrowserReference());
+        QVERIFY(w.f->messages.shown.empty());
     }
 
     // The window itself says that the folder does not exist; the user may create it later.
     void openFolderOnAMissingFolderStillOpensTheWindow() {
-        test::TempPrefix prefix;
-        prefix.makeFolder("UT");
-        prefix.setGameFolder("C:\\UT");
-        test::Form1Fixture f;
-        f.form->Show();
-        choose(f, "mnuopSounds");
-        QCOMPARE(f.folders.opened, std::vector<std::string>({"C:\\UT\\Sounds"}));
-        QVERIFY(f.messages.shown.empty());
+        Window w;
+        w.prefix.makeFolder("UT");
+        w.prefix.setGameFolder("C:\\UT");
+        w.show();
+        w.choose("mnuopSounds");
+        QCOMPARE(w.f->folders.opened, std::vector<std::string>({"C:\\UT\\Sounds"}));
+        QVERIFY(w.f->messages.shown.empty());
     }
 
     void withoutAGameFolderNothingMovesOrOpens_data() {
@@ -178,54 +168,46 @@ private slots:
     }
     void withoutAGameFolderNothingMovesOrOpens() {
         QFETCH(QString, item);
-        test::TempPrefix prefix;
-        test::Form1Fixture f;
-        f.form->Show();
-        const QString dir = f.form->Dir1->path();
-        choose(f, item);
-        QCOMPARE(f.messages.shown.size(), std::size_t(1));
-        QCOMPARE(f.messages.shown[0].text,
-                 std::string("The game folder could not be found. Is the game installed?"));
-        QCOMPARE(f.messages.shown[0].title, std::string("Error~!"));
-        QCOMPARE(f.messages.shown[0].style, 16);
-        QCOMPARE(f.form->Dir1->path(), dir);
-        QVERIFY(f.folders.opened.empty());
+        Window w;
+        Form1& form = w.show();
+        const QString dir = form.Dir1->path();
+        w.choose(item);
+        QCOMPARE(
+            w.f->messages.shown,
+            Boxes({{"The game folder could not be found. Is the game installed?", "Error~!", 16}}));
+        QCOMPARE(form.Dir1->path(), dir);
+        QVERIFY(w.f->folders.opened.empty());
     }
 
     void quickSnapToAMissingFolderSaysSoAndStays() {
-        test::TempPrefix prefix;
-        prefix.makeFile("UT/Maps/a.unr");
-        prefix.setGameFolder("C:\\UT");
-        test::Form1Fixture f;
-        f.form->Show();
-        choose(f, "mnuMaps");
-        choose(f, "mnuMusic");
-        QCOMPARE(f.messages.shown.size(), std::size_t(1));
-        QCOMPARE(f.messages.shown[0].text, std::string("The folder C:\\UT\\Music does not exist."));
-        QCOMPARE(f.messages.shown[0].title, std::string("Error~!"));
-        QCOMPARE(f.messages.shown[0].style, 16);
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT\\Maps"));
-        QCOMPARE(f.form->File1->count(), 1);
+        Window w;
+        w.prefix.makeFile("UT/Maps/a.unr");
+        w.prefix.setGameFolder("C:\\UT");
+        Form1& form = w.show();
+        w.choose("mnuMaps");
+        w.choose("mnuMusic");
+        QCOMPARE(w.f->messages.shown,
+                 Boxes({{"The folder C:\\UT\\Music does not exist.", "Error~!", 16}}));
+        QCOMPARE(form.Dir1->path(), QStringLiteral("C:\\UT\\Maps"));
+        QCOMPARE(form.File1->count(), 1);
     }
 
     void aWindowThatCannotBeOpenedIsReportedAndTheProgramGoesOn() {
-        test::TempPrefix prefix;
-        makeGame(prefix);
-        test::Form1Fixture f;
-        f.folders.failure = {2, "/opt/tolvane/tolvane-folder: No such file or directory"};
-        f.form->Show();
-        choose(f, "mnuopMaps");
-        QCOMPARE(f.messages.shown.size(), std::size_t(1));
-        const auto& box = f.messages.shown[0];
+        Window w;
+        w.makeGame();
+        Form1& form = w.show();
+        w.f->folders.failure = {2, "/opt/tolvane/tolvane-folder: No such file or directory"};
+        w.choose("mnuopMaps");
+        QCOMPARE(w.f->messages.shown.size(), std::size_t(1));
+        const auto& box = w.f->messages.shown[0];
         QVERIFY2(box.text.find("C:\\UT\\Maps") != std::string::npos, box.text.c_str());
         QVERIFY2(box.text.find("No such file or directory") != std::string::npos, box.text.c_str());
-        QCOMPARE(box.title, std::string("Error~!"));
-        QCOMPARE(box.style, 16);
-        QVERIFY(!f.form->hasBrowserReference());
+        QCOMPARE(box.title + std::to_string(box.style), std::string("Error~!16"));
+        QVERIFY(!form.hasBrowserReference());
 
-        choose(f, "mnuSystem");
-        QCOMPARE(f.form->Dir1->path(), QStringLiteral("C:\\UT\\System"));
-        QCOMPARE(f.endRequests, 0);
+        w.choose("mnuSystem");
+        QCOMPARE(form.Dir1->path(), QStringLiteral("C:\\UT\\System"));
+        QCOMPARE(w.f->endRequests, 0);
     }
 };
 

@@ -45,15 +45,6 @@ platform::SystemError startStandIn(const fs::path& record, const std::string& wi
     return error;
 }
 
-std::vector<std::string> lines(const fs::path& file) {
-    std::ifstream in(file);
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);) {
-        out.push_back(line);
-    }
-    return out;
-}
-
 } // namespace
 
 class FolderWindowLauncherTest : public QObject {
@@ -74,10 +65,7 @@ private slots:
         QVERIFY(pid > 0);
         QVERIFY(test::waitForFile(record));
 
-        const auto recorded = lines(record);
-        QCOMPARE(recorded.size(), std::size_t(2));
-        QCOMPARE(recorded[0], std::string("C:\\UT\\\\Maps"));
-        QCOMPARE(recorded[1], prefix.root().string());
+        QCOMPARE(test::readFile(record), "C:\\UT\\\\Maps\n" + prefix.root().string() + "\n");
 
         const auto facts = test::processFacts(pid);
         test::endProcess(pid);

@@ -1,28 +1,11 @@
 #include "RunnerHarness.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fstream>
 
 #include <sys/wait.h>
 
 namespace tolvane::test {
-
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-        old_ = old;
-        had_ = true;
-    }
-    ::setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (had_) {
-        ::setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-        ::unsetenv(name_.c_str());
-    }
-}
 
 ScriptedInterpreter::ScriptedInterpreter(const std::string& body) {
     addFile("interpreter", "#!/bin/sh\n" + body + "\n", true);

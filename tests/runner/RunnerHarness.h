@@ -3,6 +3,7 @@
 // of every event a runner raised.
 
 #include "runner/ReadOutput.h"
+#include "support/ScopedEnv.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,20 +16,6 @@
 #include <vector>
 
 namespace tolvane::test {
-
-// Sets an environment variable for as long as the object lives.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 // A shell script in a temporary folder that stands in for the command interpreter: it is called
 // with "/c" and the quoted command split into words, so "$2" is the command.

@@ -133,6 +133,14 @@ private slots:
         runner.ProcessCommand();
         QCOMPARE(log.output(), std::string("[/c][C:\\Games\\Unreal Tournament\\uccmake.bat]"));
 
+        // Neither doubled nor escaped, inner quotes close and reopen the outer ones.
+        runner.SetCommand("C:\\a\" b\"");
+        log.events.clear();
+        runner.ProcessCommand();
+        QCOMPARE(log.output(), std::string("[/c][C:\\a][b]"));
+        QCOMPARE(runner.SetCommand(), std::string("C:\\a\" b\""));
+        runner.SetCommand("C:\\Games\\Unreal Tournament\\uccmake.bat");
+
         // ComSpec may carry arguments of its own; a bare program name is looked up on PATH.
         ScopedEnv path("PATH", interpreter.folder().string() + ":/usr/bin:/bin");
         ScopedEnv comSpec("ComSpec", "interpreter \"first word\" second");
@@ -142,36 +150,23 @@ private slots:
                                            "Tournament\\uccmake.bat]"));
     }
 
-    void commandLinesSplitByTheWindowsRules_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("words");
-        QTest::newRow("blanks and tabs") << " a  b\tc "
-                                         << "[a][b][c]";
-        QTest::newRow("quoted program") << "\"C:\\x y\\cmd.exe\" /c \"C:\\a b\\u.bat\""
-                                        << "[C:\\x y\\cmd.exe][/c][C:\\a b\\u.bat]";
-        QTest::newRow("program takes no escapes") << "C:\\d\\\"x y\"\\p.exe a"
-                                                  << "[C:\\d\\x y\\p.exe][a]";
-        QTest::newRow("escaped quote") << "p \"ab\\\"c\" \"\\\\\" d"
-                                       << "[p][ab\"c][\\][d]";
-        QTest::newRow("plain backslashes") << "p a\\\\\\b d\"e f\"g h"
-                                           << "[p][a\\\\\\b][de fg][h]";
-        QTest::newRow("odd backslashes") << "p a\\\\\\\"b c"
-                                         << "[p][a\\\"b][c]";
-        QTest::newRow("even backslashes") << "p a\\\\\\\\\"b c\" d"
-                                          << "[p][a\\\\b c][d]";
-        QTest::newRow("doubled quote in a group") << "p a\"b\"\" c d"
-                                                  << "[p][ab\" c d]";
-        QTest::newRow("empty argument") << "p \"\" x"
-                                        << "[p][][x]";
-        QTest::newRow("nothing") << "   "
-                                 << "";
-    }
-
     void commandLinesSplitByTheWindowsRules() {
-        QFETCH(QString, line);
-        QFETCH(QString, words);
-        QCOMPARE(QString::fromStdString(bracketed(platform::splitCommandLine(line.toStdString()))),
-                 words);
+        const std::pair<const char*, const char*> cases[] = {
+            {" a  b\tc ", "[a][b][c]"}, // blanks, tabs
+            {"\"C:\\x y\\cmd.exe\" /c \"C:\\a b\\u.bat\"",
+             "[C:\\x y\\cmd.exe][/c][C:\\a b\\u.bat]"},
+            {"C:\\d\\\"x y\"\\p.exe a", "[C:\\d\\x y\\p.exe][a]"}, // the program takes no escapes
+            {"p \"ab\\\"c\" \"\\\\\" d", "[p][ab\"c][\\][d]"},     // escaped quote
+            {"p a\\\\\\b d\"e f\"g h", "[p][a\\\\\\b][de fg][h]"}, // plain backslashes
+            {"p a\\\\\\\"b c", "[p][a\\\"b][c]"},                  // odd backslashes
+            {"p a\\\\\\\\\"b c\" d", "[p][a\\\\b c][d]"},          // even backslashes
+            {"p a\"b\"\" c d", "[p][ab\" c d]"},                   // doubled quote in a group
+            {"p \"\" x", "[p][][x]"},                              // empty argument
+            {"   ", ""},
+        };
+        for (const auto& [line, words] : cases) {
+            QCOMPARE(bracketed(platform::splitCommandLine(line)), std::string(words));
+        }
     }
 
     void aBackgroundProgramHoldingTheOutputDelaysTheEnd() {

@@ -46,17 +46,6 @@ private slots:
         runner.ProcessCommand();
         QCOMPARE(log.output(), std::string("ran C:\\first.bat\nran C:\\second.bat\n"));
     }
-
-    void quotesInsideTheCommandArePassedOnUntouched() {
-        ScriptedInterpreter interpreter("for a in \"$@\"; do printf '[%s]' \"$a\"; done");
-        ReadOutput runner;
-        EventLog log(runner);
-        // Neither doubled nor escaped, the inner quotes close and reopen the outer ones.
-        runner.SetCommand("C:\\a\" b\"");
-        runner.ProcessCommand();
-        QCOMPARE(log.output(), std::string("[/c][C:\\a][b]"));
-        QCOMPARE(runner.SetCommand(), std::string("C:\\a\" b\""));
-    }
 };
 
 QTEST_GUILESS_MAIN(RunnerState)

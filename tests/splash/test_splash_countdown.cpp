@@ -14,13 +14,13 @@ using namespace tolvane;
 
 namespace {
 
-// A splash whose main window is the fixture's, with a count of how often it was asked for and
-// a record of whether the main window was already up when the splash closed.
+// A shown splash whose main window is a test one, with a count of how often it was asked for
+// and a record of whether the main window was already up when the splash closed.
 struct SplashUnderTest : QObject {
-    explicit SplashUnderTest(test::Form1Fixture& fixture) : fixture(fixture) {
+    SplashUnderTest() {
         splash = new frmSplash([this] {
             ++formsMade;
-            return this->fixture.form.get();
+            return fixture.form.get();
         });
         splashObject = splash;
         splash->installEventFilter(this);
@@ -36,7 +36,9 @@ struct SplashUnderTest : QObject {
         return false;
     }
 
-    test::Form1Fixture& fixture;
+    test::TempPrefix prefix;
+    test::Form1Fixture fixture;
+    Form1& form = *fixture.form;
     QPointer<frmSplash> splash;
     QObject* splashObject =
         nullptr; // compared only: the filter also sees the splash being destroyed
@@ -51,9 +53,7 @@ class SplashCountdownTest : public QObject {
     Q_OBJECT
 private slots:
     void handsOverOnTheSecondTickWithTheMainWindowAlreadyUp() {
-        test::TempPrefix prefix;
-        test::Form1Fixture f;
-        SplashUnderTest s(f);
+        SplashUnderTest s;
         QCOMPARE(s.splash->Label9->text(), QStringLiteral("2"));
         QVERIFY(s.splash->Timer1->isActive());
         QCOMPARE(s.splash->Timer1->interval(), 1000);
@@ -61,19 +61,19 @@ private slots:
         s.splash->Timer1_Timer();
         QCOMPARE(s.splash->Label9->text(), QStringLiteral("1"));
         QCOMPARE(s.formsMade, 0);
-        QVERIFY(!f.form->isVisible());
+        QVERIFY(!s.form.isVisible());
         QVERIFY(s.splash->isVisible());
 
         s.splash->Timer1_Timer();
         QCOMPARE(s.splash->Label9->text(), QStringLiteral("0"));
         QCOMPARE(s.formsMade, 1);
-        QVERIFY(f.form->isLoaded());
-        QVERIFY(f.form->isVisible());
+        QVERIFY(s.form.isLoaded());
+        QVERIFY(s.form.isVisible());
         QCOMPARE(s.closeEvents, 1);
         QVERIFY(s.formVisibleAtClose);
         QVERIFY(!s.splash->isVisible());
         QVERIFY(!s.splash->Timer1->isActive()); // no third tick
-        QCOMPARE(f.endRequests, 0);
+        QCOMPARE(s.fixture.endRequests, 0);
 
         // Closed means unloaded: the window is gone once the event loop gets to it.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -81,9 +81,7 @@ private slots:
     }
 
     void keysClicksAndCloseRequestsDoNotHurryIt() {
-        test::TempPrefix prefix;
-        test::Form1Fixture f;
-        SplashUnderTest s(f);
+        SplashUnderTest s;
         for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape, Qt::Key_0}) {
             QTest::keyClick(s.splash, Qt::Key(key));
         }
@@ -106,13 +104,11 @@ private slots:
     }
 
     void theRealTimerHandsOverAfterTwoSecondsAndThenStops() {
-        test::TempPrefix prefix;
-        test::Form1Fixture f;
-        SplashUnderTest s(f);
+        SplashUnderTest s;
         s.splash->setAttribute(Qt::WA_DeleteOnClose, false); // keep it to watch its countdown
         QElapsedTimer clock;
         clock.start();
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->isVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(s.form.isVisible(), 5000);
         QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(s.formVisibleAtClose);
 

@@ -16,18 +16,9 @@ using namespace tolvane;
 
 namespace {
 
-QList<QSize> squares(const QList<int>& sizes) {
-    QList<QSize> out;
-    for (int size : sizes) {
-        out << QSize(size, size);
-    }
-    return out;
-}
-
 bool hasEverySize(const QIcon& icon) {
-    const QList<QSize> available = icon.availableSizes();
-    for (const QSize& size : squares(programIconSizes())) {
-        if (!available.contains(size)) {
+    for (int size : programIconSizes()) {
+        if (!icon.availableSizes().contains(QSize(size, size))) {
             return false;
         }
     }
@@ -39,7 +30,7 @@ bool hasEverySize(const QIcon& icon) {
 class SplashLayoutTest : public QObject {
     Q_OBJECT
 private slots:
-    void windowIsWhiteWithoutTitleBarAndCentred() {
+    void windowIsWhiteWithoutTitleBarAndCentredAndShowsItsLabelsAndLogo() {
         frmSplash splash;
         splash.setAttribute(Qt::WA_DeleteOnClose, false);
         splash.show();
@@ -51,12 +42,13 @@ private slots:
         QCOMPARE(splash.Frame1->palette().color(QPalette::Window), QColor(Qt::white));
         QVERIFY(splash.Frame1->autoFillBackground());
         QVERIFY(hasEverySize(splash.windowIcon()));
-    }
+        // The logo is stretched over its box.
+        QCOMPARE(splashLogo().size(), QSize(90, 88));
+        QCOMPARE(splash.imgLogo->pixmap().size(), QSize(90, 88));
+        QVERIFY(splash.imgLogo->hasScaledContents());
+        QCOMPARE(splash.imgLogo->size(), QSize(121, 159)); // 1815 by 2385 twips
 
-    void labelsHoldTheirTextsAndOnlyTheCountdownIsHidden() {
-        frmSplash splash;
-        splash.setAttribute(Qt::WA_DeleteOnClose, false);
-        splash.show();
+        // The labels hold their texts and only the countdown is hidden.
         const struct {
             const char* name;
             const char* text;
@@ -120,15 +112,6 @@ private slots:
         if (!metricFontInstalled) {
             qWarning("Neither Arial nor Liberation Sans is installed; resolved fonts not checked");
         }
-    }
-
-    void logoIsStretchedOverItsBox() {
-        frmSplash splash;
-        splash.setAttribute(Qt::WA_DeleteOnClose, false);
-        QCOMPARE(splashLogo().size(), QSize(90, 88));
-        QCOMPARE(splash.imgLogo->pixmap().size(), QSize(90, 88));
-        QVERIFY(splash.imgLogo->hasScaledContents());
-        QCOMPARE(splash.imgLogo->size(), QSize(121, 159)); // 1815 by 2385 twips
     }
 
     void bothWindowsCarryTheProgramIcon() {

@@ -4,6 +4,7 @@
 
 #include "platform/messagebox.h"
 
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
@@ -15,7 +16,16 @@ struct ShownBox {
     std::string text;
     std::string title;
     int style = 0;
+    bool operator==(const ShownBox&) const = default;
 };
+
+// Failed comparisons show the box itself.
+inline char* toString(const ShownBox& box) {
+    const std::string text = box.title + " [" + std::to_string(box.style) + "]: " + box.text;
+    char* out = new char[text.size() + 1];
+    std::memcpy(out, text.c_str(), text.size() + 1);
+    return out;
+}
 
 class ScriptedMessageBoxes : public platform::MessageBoxes {
 public:

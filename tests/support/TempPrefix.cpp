@@ -7,24 +7,13 @@
 namespace tolvane::test {
 namespace fs = std::filesystem;
 
-TempPrefix::TempPrefix() {
-    if (const char* old = std::getenv("WINEPREFIX")) {
-        hadPrefix_ = true;
-        oldPrefix_ = old;
-    }
+TempPrefix::TempPrefix() : wineprefix_("WINEPREFIX", dir_.path().toStdString()) {
     fs::create_directories(root() / "dosdevices");
     fs::create_directories(driveC());
     fs::create_symlink("../drive_c", root() / "dosdevices" / "c:");
-    ::setenv("WINEPREFIX", root().c_str(), 1);
 }
 
-TempPrefix::~TempPrefix() {
-    if (hadPrefix_) {
-        ::setenv("WINEPREFIX", oldPrefix_.c_str(), 1);
-    } else {
-        ::unsetenv("WINEPREFIX");
-    }
-}
+TempPrefix::~TempPrefix() = default;
 
 fs::path TempPrefix::root() const {
     return fs::path(dir_.path().toStdString());

@@ -2,6 +2,8 @@
 // A throw-away Wine-style prefix for tests: drives as links in dosdevices, a system.reg, and
 // WINEPREFIX pointing at it for as long as the object lives.
 
+#include "support/ScopedEnv.h"
+
 #include <QTemporaryDir>
 
 #include <filesystem>
@@ -29,8 +31,7 @@ public:
 
 private:
     QTemporaryDir dir_;
-    std::string oldPrefix_;
-    bool hadPrefix_ = false;
+    ScopedEnv wineprefix_;
 };
 
 // Escapes a Windows path for a registry file string: every backslash doubled.

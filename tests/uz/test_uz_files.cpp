@@ -158,17 +158,17 @@ private slots:
             mtfEncode(data);
             return data;
         };
-        // Block length 0, then a block cut short.
-        QVERIFY_THROWS_EXCEPTION(
-            UzError,
-            decompressUz(fileWith("d2040000", mtf(hexBytes("00000000 00000000 00000000")))));
-        QVERIFY_THROWS_EXCEPTION(
-            UzError,
-            decompressUz(fileWith("d2040000", mtf(hexBytes("04000000 02000000 00000000 61")))));
-        // A run of five with its count missing, in the last stage and in the extra stage.
-        QVERIFY_THROWS_EXCEPTION(
-            UzError, decompressUz(fileWith("d2040000", mtf(bwtEncode(textBytes("aaaaa"))))));
-        QVERIFY_THROWS_EXCEPTION(UzError, decompressUz(fileWith("2e160000", Bytes(5, 0))));
+        const Bytes damaged[] = {
+            // Block length 0, then a block cut short.
+            fileWith("d2040000", mtf(hexBytes("00000000 00000000 00000000"))),
+            fileWith("d2040000", mtf(hexBytes("04000000 02000000 00000000 61"))),
+            // A run of five with its count missing, in the last stage and in the extra stage.
+            fileWith("d2040000", mtf(bwtEncode(textBytes("aaaaa")))),
+            fileWith("2e160000", Bytes(5, 0)),
+        };
+        for (const Bytes& file : damaged) {
+            QVERIFY_THROWS_EXCEPTION(UzError, decompressUz(file));
+        }
         // The same streams pass when intact.
         QCOMPARE(decompressUz(fileWith("d2040000", mtf(bwtEncode(textBytes("aaaaa\x07"))))).data,
                  textBytes("aaaaaaa"));

@@ -74,18 +74,18 @@ private slots:
     }
 
     void storedNamesUseLatin1OrUtf16() {
-        Bytes out;
-        appendStoredName(out, "A.u");
-        QCOMPARE(out, hexBytes("04 412e7500"));
-        out.clear();
-        appendStoredName(out, "Caf\xC3\xA9.unr"); // é fits Latin-1
-        QCOMPARE(out, hexBytes("09 436166e92e756e7200"));
-        out.clear();
-        appendStoredName(out, "\xE2\x82\xAC.u"); // € does not
-        QCOMPARE(out, hexBytes("84 ac202e00750000 00"));
-        for (const char* name : {"A.u", "Caf\xC3\xA9.unr", "\xE2\x82\xAC.u", "\xF0\x9F\x98\x80"}) {
+        const std::pair<const char*, const char*> names[] = {
+            {"A.u", "04 412e7500"},
+            {"Caf\xC3\xA9.unr", "09 436166e92e756e7200"}, // é fits Latin-1
+            {"\xE2\x82\xAC.u", "84 ac202e00750000 00"},   // € does not
+            {"\xF0\x9F\x98\x80", nullptr},                // outside the BMP: round trip only
+        };
+        for (const auto& [name, hex] : names) {
             Bytes bytes;
             appendStoredName(bytes, name);
+            if (hex) {
+                QCOMPARE(bytes, hexBytes(hex));
+            }
             ByteReader in(bytes);
             QCOMPARE(readStoredName(in), std::string(name));
         }

@@ -62,11 +62,14 @@ std::string lines(std::initializer_list<std::string> items) {
 
 // A prefix with C: and Z: (the whole host), the job's folder C:\UT and two host programs:
 // C:\tools\say.exe prints its arguments, C:\tools\record.exe appends one line per argument to
-// C:\tools\record.log. Neither is a Windows program, so both run directly.
+// C:\tools\record.log. Neither is a Windows program, so both run directly. Windows programs go
+// to a "wine" first on PATH that records its prefix and arguments in wine.log and exits with 7.
 struct Job {
     test::TempPrefix prefix;
     fs::path ut;
     fs::path log;
+    fs::path bin = prefix.root() / "bin";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 
     Job() {
         prefix.addDrive('Z', "/");
@@ -76,11 +79,15 @@ struct Job {
                     "for a in \"$@\"; do printf '%s\\n' \"$a\"; done >> \"${0%/*}/record.log\"\n");
         writeScript(prefix.driveC() / "tools" / "exit3", "exit 3\n");
         log = prefix.driveC() / "tools" / "record.log";
+        writeScript(bin / "wine", "{ printf '%s\\n' \"$WINEPREFIX\"; for a in \"$@\"; do printf "
+                                  "'%s\\n' \"$a\"; done; } > \"${0%/*}/wine.log\"\n"
+                                  "echo wine ran\nexit 7\n");
+        environment.insert("PATH",
+                           QString::fromStdString(bin.string()) + ":" + environment.value("PATH"));
     }
 
     // Writes C:\UT\job.bat and runs it from C:\UT.
-    Run run(const std::string& batch,
-            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    Run run(const std::string& batch) {
         writeBytes(ut / "job.bat", batch);
         return runCmd({"/c", "C:\\UT\\job.bat"}, ut, environment);
     }
@@ -119,15 +126,15 @@ private slots:
 
     void acceptsTheBatchFileQuotedSplitOrAsAHostPath() {
         Job job;
-        writeBytes(job.prefix.driveC() / "My Games" / "job.bat", "C:\\tools\\say ok\r\n");
-        const QByteArray expected = "\r\nC:\\UT>C:\\tools\\say ok \r\nsaid ok\r\n";
-        QCOMPARE(runCmd({"/c", "\"C:\\My Games\\JOB.BAT\""}, job.ut).output, expected);
-        QCOMPARE(runCmd({"/C", "C:\\My", "Games\\job.bat"}, job.ut).output, expected);
-        QCOMPARE(runCmd({"/c", QString::fromStdString(
-                                   (job.prefix.driveC() / "My Games" / "job.bat").string())},
-                        job.ut)
-                     .output,
-                 expected);
+        const fs::path batch = job.prefix.driveC() / "My Games" / "job.bat";
+        writeBytes(batch, "C:\\tools\\say ok\r\n");
+        for (const QStringList& arguments :
+             {QStringList{"/c", "\"C:\\My Games\\JOB.BAT\""},
+              QStringList{"/C", "C:\\My", "Games\\job.bat"},
+              QStringList{"/c", QString::fromStdString(batch.string())}}) {
+            QCOMPARE(runCmd(arguments, job.ut).output,
+                     QByteArray("\r\nC:\\UT>C:\\tools\\say ok \r\nsaid ok\r\n"));
+        }
         const Run missing = runCmd({"/c", "C:\\My Games\\none.bat"}, job.ut);
         QCOMPARE(missing.output, QByteArray("'C:\\My Games\\none.bat' is not recognized as an "
                                             "internal or external command,\r\n"
@@ -247,20 +254,13 @@ private slots:
     void windowsProgramsRunThroughWineWithTheLineAsTyped() {
         Job job;
         job.prefix.makeFile("UT/System/ucc.exe", std::string("MZ\x90\0\3", 5));
-        const fs::path bin = job.prefix.root() / "bin";
-        writeScript(bin / "wine", "{ printf '%s\\n' \"$WINEPREFIX\"; for a in \"$@\"; do printf "
-                                  "'%s\\n' \"$a\"; done; } > \"${0%/*}/wine.log\"\n"
-                                  "echo wine ran\nexit 7\n");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("PATH",
-                           QString::fromStdString(bin.string()) + ":" + environment.value("PATH"));
-        const Run run = job.run(
-            lines({"C:\\UT\\System\\ucc Compress \"C:\\UT\\Maps\\My Map.unr\""}), environment);
+        const Run run =
+            job.run(lines({"C:\\UT\\System\\ucc Compress \"C:\\UT\\Maps\\My Map.unr\""}));
         QCOMPARE(run.output,
                  QByteArray("\r\nC:\\UT>C:\\UT\\System\\ucc Compress \"C:\\UT\\Maps\\My "
                             "Map.unr\" \r\nwine ran\n"));
         QCOMPARE(run.exitCode, 7);
-        QCOMPARE(test::readFile(bin / "wine.log"),
+        QCOMPARE(test::readFile(job.bin / "wine.log"),
                  job.prefix.root().string() +
                      "\nC:\\UT\\System\\ucc.exe\nCompress\nC:\\UT\\Maps\\My Map.unr\n");
     }
@@ -269,16 +269,11 @@ private slots:
         Job job;
         writeScript(job.prefix.driveC() / "UT" / "System" / "ucc.exe", "echo host tool\n");
         job.prefix.makeFile("UT/Windows/ucc.exe", std::string("MZ\x90\0\3", 5));
-        const fs::path bin = job.prefix.root() / "bin";
-        writeScript(bin / "wine", "echo wine ran\n");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("PATH",
-                           QString::fromStdString(bin.string()) + ":" + environment.value("PATH"));
         const Run run = job.run(
             lines({"C:\\UT\\System\\ucc.exe", "Move C:\\UT\\Windows\\ucc.exe C:\\UT\\System",
-                   "C:\\UT\\System\\ucc.exe"}),
-            environment);
-        QVERIFY2(run.output.contains("host tool\n") && run.output.endsWith("wine ran\n"),
+                   "C:\\UT\\System\\ucc.exe"}));
+        QVERIFY2(run.output.contains("host tool\n") && run.output.endsWith("wine ran\n") &&
+                     run.exitCode == 7,
                  run.output.constData());
     }
 
