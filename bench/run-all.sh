@@ -6,6 +6,7 @@
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-bench}"
+"$root/scripts/setup-debian.sh" --tests || exit 1
 benches=(bench_runner bench_output bench_cmd bench_batch bench_browser bench_memory bench_uz)
 
 if [ ! -f "$build/build.ninja" ]; then

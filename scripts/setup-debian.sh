@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Installs what Tolvane needs to build, test and show its demo on Debian 12. Run as root
-# (or with sudo available). Packages already present are not fetched again.
+# Installs what Tolvane needs on Debian 12. Run as root (or with sudo available). Packages
+# already present are not fetched again.
+#   setup-debian.sh          what the program and its demo need
+#   setup-debian.sh --tests  also what the tests and benchmarks need
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth imagemagick fonts-liberation
-    bzip2 clang libclang-rt-dev
-    g++-mingw-w64-x86-64-posix
-    desktop-file-utils
+    xvfb xauth fonts-liberation
 )
+if [ "${1:-}" = "--tests" ]; then
+    packages+=(
+        g++-mingw-w64-x86-64-posix # the Windows cross-build of the core
+        desktop-file-utils         # checks the installed desktop entry
+        bzip2                      # the .uz benchmark's yardstick
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

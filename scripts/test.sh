@@ -4,7 +4,7 @@
 # Windows, to keep it building there.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-"$here/scripts/setup-debian.sh"
+"$here/scripts/setup-debian.sh" --tests
 
 echo "== core library cross-compiled for Windows =="
 "$here/scripts/build.sh" "$here/build-windows" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
