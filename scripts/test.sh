@@ -13,11 +13,12 @@ echo "== core library cross-compiled for Windows =="
 echo "== normal build =="
 "$here/scripts/build.sh" "$here/build"
 (cd "$here/build" && ctest -j2 --output-on-failure)
+# The fuzz targets and the reliability tests end with lines of figures; CTest keeps them in its log.
+echo "== figures =="
+grep -h -E '^(fuzz_[a-z_]+: [0-9]+ inputs|reliability: )' "$here/build/Testing/Temporary/LastTest.log" || true
 
 echo "== sanitizer build =="
 "$here/scripts/build.sh" "$here/build-sanitize" -DTOLVANE_SANITIZE=ON -DTOLVANE_BUILD_BENCH=OFF
 (cd "$here/build-sanitize" && \
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest -j2 --output-on-failure)
-# The fuzz targets end with a line of figures; CTest keeps it in its log.
-grep -h -E '^fuzz_[a-z_]+: [0-9]+ inputs' "$here/build-sanitize/Testing/Temporary/LastTest.log" || true
