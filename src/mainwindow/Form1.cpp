@@ -166,28 +166,28 @@ void Form1::buildControls() {
     txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOutput->setVisible(false);
 
-    struct ButtonSpec {
+    struct ButtonDesign {
         QPushButton** button;
         const char* name;
         const char* caption;
         int left, width;
     };
-    const ButtonSpec buttons[] = {
+    const ButtonDesign buttons[] = {
         {&KewlButtons1, "KewlButtons1", "&Add Selected Items", 120, 3135},
         {&KewlButtons2, "KewlButtons2", "&Start", 3300, 2715},
         {&KewlButtons3, "KewlButtons3", "&Exit", 6060, 2715},
     };
-    for (const auto& spec : buttons) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.caption), client);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(twipsRect(spec.left, 6540, spec.width, 375));
+    for (const auto& design : buttons) {
+        auto* button = new QPushButton(QString::fromLatin1(design.caption), client);
+        button->setObjectName(QString::fromLatin1(design.name));
+        button->setGeometry(twipsRect(design.left, 6540, design.width, 375));
         button->setFont(sansSerif(8.25, false));
         QPalette palette = button->palette();
         palette.setColor(QPalette::Button, kButtonFace);
         palette.setColor(QPalette::ButtonText, Qt::black);
         button->setPalette(palette);
         button->setAutoDefault(false);
-        *spec.button = button;
+        *design.button = button;
     }
     KewlButtons2->setDefault(true); // Enter starts the job; Esc leaves
 }
