@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <deque>
+#include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <sys/prctl.h>
@@ -56,9 +57,21 @@ long long monotonicNanoseconds() {
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
+// The text of a /proc file; empty when the process ended meanwhile (a read then fails with
+// ESRCH, which the stream library would throw from its iterator).
 std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::string text;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return text;
+    }
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
 }
 
 // Processes other than this one whose command line or environment names `text`: the job's
