@@ -54,6 +54,11 @@ public:
     // a job (Wine's system processes, or a game started meanwhile) must not hold up its end.
     ReadStatus read(char* buffer, std::size_t capacity, std::size_t& count, int waitMilliseconds);
 
+    // Ends the command and every process it started that it still holds: its process group on
+    // POSIX systems, its job object on Windows. The run then ends as any run does, once the
+    // command has exited and its output is read.
+    void terminate();
+
     // Releases the process, its thread and the read end, in this order. Safe to call twice.
     // A command still running is left to run on.
     void release();

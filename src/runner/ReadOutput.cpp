@@ -59,15 +59,26 @@ void ReadOutput::ProcessCommand() {
     RunCommand('"' + command_ + '"');
 }
 
+void ReadOutput::Stop() {
+    if (running_) {
+        running_->terminate();
+    }
+}
+
 void ReadOutput::RunCommand(const std::string& quotedCommand) {
     busy_ = true;
     // The flag drops however the run is left, also when a handler throws; the process object,
     // destroyed before it, releases the pipe.
     struct ClearBusy {
         bool& flag;
-        ~ClearBusy() { flag = false; }
-    } clearBusy{busy_};
+        platform::CommandProcess*& running;
+        ~ClearBusy() {
+            flag = false;
+            running = nullptr;
+        }
+    } clearBusy{busy_, running_};
     platform::CommandProcess process;
+    running_ = &process;
 
     if (std::int32_t code = process.createPipe()) {
         busy_ = false;

@@ -11,6 +11,10 @@
 
 namespace tolvane {
 
+namespace platform {
+class CommandProcess;
+}
+
 class ReadOutput {
 public:
     // Events, raised synchronously on the thread that called ProcessCommand.
@@ -38,11 +42,16 @@ public:
 
     bool busy() const { return busy_; }
 
+    // Ends the running command and everything it started; the run then ends the usual way,
+    // with the output so far, the final chunk and Complete. Does nothing when idle.
+    void Stop();
+
 private:
     void RunCommand(const std::string& quotedCommand);
 
     std::string command_;
     bool busy_ = false;
+    platform::CommandProcess* running_ = nullptr;
 };
 
 } // namespace tolvane

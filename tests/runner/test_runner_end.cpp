@@ -44,6 +44,25 @@ private slots:
         QVERIFY2(yields > 3, "the host must be served while the command is silent");
     }
 
+    void stopEndsTheCommandAndWhatItStartedAndTheRunEndsAsUsual() {
+        ScriptedInterpreter interpreter("echo \"group $$\"; sleep 30 & sleep 30; echo never");
+        ReadOutput runner;
+        EventLog log(runner);
+        auto onChunk = runner.GotChunk;
+        runner.GotChunk = [&](const std::string& sChunk, bool LastChunk) {
+            onChunk(sChunk, LastChunk);
+            runner.Stop();
+        };
+        runner.SetCommand("C:\\job.bat");
+        runner.ProcessCommand();
+        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
+        const pid_t group = std::stoi(log.output().substr(6));
+        QVERIFY(log.output().find("never") == std::string::npos);
+        QTRY_VERIFY(::kill(-group, 0) != 0); // both sleepers are gone
+        runner.Stop();                       // idle: nothing happens
+        QVERIFY(hasNoChildren());
+    }
+
     void manyRunsLeaveNoDescriptorAndNoChild() {
         ScriptedInterpreter scripts("echo unused");
         const std::string missing = (scripts.folder() / "missing").string();
@@ -67,7 +86,7 @@ private slots:
     }
 
     void aHandlerThatThrowsStillReleasesTheRun() {
-        ScriptedInterpreter interpreter("echo one; sleep 0.1; echo two");
+        ScriptedInterpreter interpreter("echo one; echo two");
         const int descriptors = openDescriptorCount();
         ReadOutput runner;
         runner.SetCommand("C:\\job.bat");
@@ -75,10 +94,12 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, runner.ProcessCommand());
         QVERIFY(!runner.busy());
         QCOMPARE(openDescriptorCount(), descriptors);
-        // The abandoned interpreter runs on, and is reaped once it has ended.
+        // The abandoned interpreter runs on, and is reaped once it has ended: by the end of a
+        // later run that outlasts it.
+        ScriptedInterpreter later("echo three; sleep 0.2");
         EventLog log(runner);
         runner.ProcessCommand();
-        QCOMPARE(log.output(), std::string("one\ntwo\n"));
+        QCOMPARE(log.output(), std::string("three\n"));
         QVERIFY(hasNoChildren());
     }
 };

@@ -116,6 +116,8 @@ int spawnAndRelay(const fs::path& executable, std::vector<std::string> arguments
     // The program reads what we read; with our input closed it gets none.
     request.input = ::fcntl(STDIN_FILENO, F_GETFD) >= 0 ? STDIN_FILENO : -1;
     request.output = ends[1];
+    // In the job's process group, so that stopping the job stops the program too.
+    request.kind = platform::SpawnRequest::Kind::GroupChild;
     pid_t pid = 0;
     const int err = platform::spawnProcess(request, pid);
     ::close(ends[1]);

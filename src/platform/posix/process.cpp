@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <vector>
 
@@ -195,6 +196,14 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
         if (::poll(&ready, 1, waitMilliseconds) < 0 && errno != EINTR) {
             return ReadStatus::Ended;
         }
+    }
+}
+
+void CommandProcess::terminate() {
+    // The interpreter leads its own process group; what it started runs in that group, apart
+    // from programs that left it on purpose (Wine's server and system processes among them).
+    if (!handles_->exited && handles_->child > 0) {
+        ::kill(-handles_->child, SIGKILL);
     }
 }
 

@@ -47,6 +47,7 @@ struct Plan {
     int report = -1;
     int descriptorLimit = 0;
     bool detached = false;
+    bool ownGroup = false;
 };
 
 void sendReport(int fd, Report::Kind kind, int value) {
@@ -114,7 +115,9 @@ void closeOthersOnExec(int limit) {
 // the system and is never our child.
 [[noreturn]] void runNewProcess(const Plan& plan) {
     if (!plan.detached) {
-        ::setpgid(0, 0);
+        if (plan.ownGroup) {
+            ::setpgid(0, 0);
+        }
         becomeProgram(plan);
     }
     const pid_t program = ::fork();
@@ -241,6 +244,7 @@ int spawnProcess(const SpawnRequest& request, pid_t& pid) {
     plan.report = reportWrite.fd;
     plan.descriptorLimit = descriptorLimit();
     plan.detached = request.kind == SpawnRequest::Kind::Detached;
+    plan.ownGroup = request.kind == SpawnRequest::Kind::Child;
 
     // No signal handler of ours may run in the new process before it has reset them.
     sigset_t all;

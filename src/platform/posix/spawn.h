@@ -20,8 +20,9 @@ int findProgram(const std::string& name, std::string& path);
 
 struct SpawnRequest {
     enum class Kind {
-        Child,    // a child in a process group of its own; the caller reaps it
-        Detached, // in a session of its own and handed to the system at once, never our child
+        Child,      // a child in a process group of its own; the caller reaps it
+        GroupChild, // a child in the caller's process group, so that ending the group ends it
+        Detached,   // in a session of its own and handed to the system at once, never our child
     };
     std::string program;                // the file to run
     std::vector<std::string> arguments; // the argument vector, the program's name first

@@ -138,6 +138,12 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
     return ReadStatus::Data;
 }
 
+void CommandProcess::terminate() {
+    if (handles_->process) {
+        TerminateProcess(handles_->process, 1);
+    }
+}
+
 void CommandProcess::release() {
     closeHandle(handles_->process);
     closeHandle(handles_->thread);
