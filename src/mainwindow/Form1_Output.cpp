@@ -103,16 +103,16 @@ void Form1::ReadOutput1_Complete() {
     // send the check, the batch file's deletion or the folder window elsewhere.
     static const Job noJob;
     const Job& job = job_ ? *job_ : noJob;
-    const bool exit = askToExit(missingResults(job));
+    const bool leave = askToExit(missingResults(job));
     const std::string results = resultsFolder(job.batch);
-    if (exit) {
+    if (leave) {
         // A batch file that is already gone or cannot be removed must not keep the user here.
         (void)platform::deleteFile(gamepaths::batchFileRun(job.batch.gameFolder), true);
     }
     if (mnuOpen->isChecked()) {
         OpenFolderWindow(results);
     }
-    if (exit) {
+    if (leave) {
         close();
         return;
     }
