@@ -3,7 +3,7 @@
 // each way. A plain write of the same bytes is measured alongside, for scale.
 
 #include "Result.h"
-#include "mainwindow/BatchFile.h"
+#include "job/BatchFile.h"
 #include "platform/files.h"
 
 #include <algorithm>

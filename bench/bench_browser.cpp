@@ -5,7 +5,7 @@
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
 #include "mainwindow/Form1.h"
-#include "platform/messagebox.h"
+#include "ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -32,11 +32,11 @@ constexpr int kListedFiles = 100000;
 constexpr int kQueuedFiles = 10000;
 constexpr int kRounds = 5;
 
-class SilentMessageBoxes : public platform::MessageBoxes {
+class SilentMessageBoxes : public ui::MessageBoxes {
 public:
     int show(const std::string& text, const std::string&, int) override {
         std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        return platform::kIdOk;
+        return ui::kIdOk;
     }
 };
 

@@ -6,8 +6,8 @@
 
 #include "Result.h"
 #include "mainwindow/Form1.h"
-#include "platform/messagebox.h"
 #include "runner/ReadOutput.h"
+#include "ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -29,11 +29,11 @@ namespace {
 constexpr long long kMegabyte = 1024 * 1024;
 constexpr int kRounds = 5;
 
-class SilentMessageBoxes : public platform::MessageBoxes {
+class SilentMessageBoxes : public ui::MessageBoxes {
 public:
     int show(const std::string& text, const std::string&, int) override {
         std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        return platform::kIdOk;
+        return ui::kIdOk;
     }
 };
 

@@ -72,7 +72,7 @@ void queueFolder(tolvane::Form1* form, QAction* shortcut) {
 // Answers the question at the end of a job once it shows, after a screenshot of it.
 void answerWhenAsked(tolvane::Form1* form, QMessageBox::StandardButton answer, const char* shot) {
     auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, [=] {
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible()) {
             return;
@@ -132,7 +132,7 @@ int main(int argc, char* argv[]) {
     after(600, [] { screenshot("splash"); });
 
     auto* waitForMainWindow = new QTimer(&app);
-    QObject::connect(waitForMainWindow, &QTimer::timeout, [=] {
+    QObject::connect(waitForMainWindow, &QTimer::timeout, waitForMainWindow, [=] {
         QPointer<tolvane::Form1> form;
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* f = qobject_cast<tolvane::Form1*>(w); f && f->isVisible()) {

@@ -3,8 +3,8 @@
 // they hold. And no line, however odd, may upset the parser.
 
 #include "driver/check.h"
+#include "job/BatchFile.h"
 #include "lineparser.h"
-#include "mainwindow/BatchFile.h"
 
 #include <cstdint>
 #include <string>

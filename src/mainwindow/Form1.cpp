@@ -4,8 +4,8 @@
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
 #include "mainwindow/OutputBatcher.h"
-#include "mainwindow/QtMessageBoxes.h"
 #include "mainwindow/Twips.h"
+#include "ui/QtMessageBoxes.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -111,6 +111,25 @@ void Form1::buildControls() {
     List1->setSortingEnabled(true);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
 
+    buildModeFrame(client);
+    buildBrowser(client);
+
+    List2 = new QListWidget(client);
+    List2->setObjectName(QStringLiteral("List2"));
+    List2->setGeometry(twipsRect(9120, 5760, 2055, 2400)); // outside the client area
+
+    txtOutput = new QPlainTextEdit(QStringLiteral("Text1"), client);
+    txtOutput->setObjectName(QStringLiteral("txtOutput"));
+    txtOutput->setGeometry(twipsRect(120, 120, 8655, 6795));
+    txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtOutput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtOutput->setVisible(false);
+
+    buildButtons(client);
+}
+
+void Form1::buildModeFrame(QWidget* client) {
     Frame1 = new QGroupBox(QStringLiteral("Options"), client);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twipsRect(3300, 3180, 5475, 675));
@@ -131,17 +150,19 @@ void Form1::buildControls() {
     Option1->setAccessibleName(QStringLiteral("Compress"));
     Option2->setAccessibleName(QStringLiteral("Decompress"));
 
-    const char* captions[2] = {"Compress", "Decompress"};
+    const QString captions[2] = {QStringLiteral("Compress"), QStringLiteral("Decompress")};
     const int lefts[2] = {1020, 3300};
     for (int i = 0; i < 2; ++i) {
-        Label1[i] = new QLabel(QString::fromLatin1(captions[i]), Frame1);
+        Label1[i] = new QLabel(captions[i], Frame1);
         Label1[i]->setObjectName(QStringLiteral("Label1(%1)").arg(i));
         Label1[i]->setFont(sansSerif(12, true));
         Label1[i]->move(twips(lefts[i]), twips(240) - 3);
         Label1[i]->adjustSize(); // sizes itself to its text
         Label1[i]->setAttribute(Qt::WA_TranslucentBackground);
     }
+}
 
+void Form1::buildBrowser(QWidget* client) {
     Drive1 = new DriveListBox(client);
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(twipsRect(120, 120, 8655, 315));
@@ -153,33 +174,24 @@ void Form1::buildControls() {
     Dir1 = new DirListBox(client);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setGeometry(twipsRect(120, 540, 8655, 2565));
+}
 
-    List2 = new QListWidget(client);
-    List2->setObjectName(QStringLiteral("List2"));
-    List2->setGeometry(twipsRect(9120, 5760, 2055, 2400)); // outside the client area
-
-    txtOutput = new QPlainTextEdit(QStringLiteral("Text1"), client);
-    txtOutput->setObjectName(QStringLiteral("txtOutput"));
-    txtOutput->setGeometry(twipsRect(120, 120, 8655, 6795));
-    txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtOutput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtOutput->setVisible(false);
-
+void Form1::buildButtons(QWidget* client) {
     struct ButtonDesign {
         QPushButton** button;
-        const char* name;
-        const char* caption;
+        QString name;
+        QString caption;
         int left, width;
     };
     const ButtonDesign buttons[] = {
-        {&KewlButtons1, "KewlButtons1", "&Add Selected Items", 120, 3135},
-        {&KewlButtons2, "KewlButtons2", "&Start", 3300, 2715},
-        {&KewlButtons3, "KewlButtons3", "&Exit", 6060, 2715},
+        {&KewlButtons1, QStringLiteral("KewlButtons1"), QStringLiteral("&Add Selected Items"), 120,
+         3135},
+        {&KewlButtons2, QStringLiteral("KewlButtons2"), QStringLiteral("&Start"), 3300, 2715},
+        {&KewlButtons3, QStringLiteral("KewlButtons3"), QStringLiteral("&Exit"), 6060, 2715},
     };
     for (const auto& design : buttons) {
-        auto* button = new QPushButton(QString::fromLatin1(design.caption), client);
-        button->setObjectName(QString::fromLatin1(design.name));
+        auto* button = new QPushButton(design.caption, client);
+        button->setObjectName(design.name);
         button->setGeometry(twipsRect(design.left, 6540, design.width, 375));
         button->setFont(sansSerif(8.25, false));
         QPalette palette = button->palette();

@@ -1,9 +1,10 @@
 #pragma once
 // The main window: the file browser, the mode, the queue, the buttons and the job output.
 
+#include "job/Job.h"
 #include "platform/folderwindow.h"
-#include "platform/messagebox.h"
 #include "runner/ReadOutput.h"
+#include "ui/MessageBoxes.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,7 +12,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -39,7 +42,7 @@ class Form1 : public QMainWindow {
 public:
     // What the window needs from outside; tests put their own in.
     struct Services {
-        platform::MessageBoxes* messages = nullptr; // null: real message boxes
+        ui::MessageBoxes* messages = nullptr; // null: real message boxes
         // Ends the process at once; null: flush and _exit(0).
         std::function<void()> endProgram;
         // Opens folder windows; null: the folder window program beside the executable.
@@ -90,8 +93,6 @@ public:
     void mnuopDecomp_Click();
     // Opens a new window of its own on the folder; says why when it cannot.
     void OpenFolderWindow(const std::string& winPath);
-    // The launcher in use while a folder window is being opened; empty whenever the user can act.
-    bool hasBrowserReference() const { return browser_ != nullptr; }
 
     // The job: the Start button, the runner's events and the output box.
     void KewlButtons2_Click();
@@ -148,7 +149,7 @@ public:
     void showOutputView();
     void showBrowserView();
 
-    platform::MessageBoxes& messages() { return *messages_; }
+    ui::MessageBoxes& messages() { return *messages_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -156,21 +157,26 @@ protected:
 
 private:
     void buildControls();
+    void buildModeFrame(QWidget* client);
+    void buildBrowser(QWidget* client);
+    void buildButtons(QWidget* client);
     void buildMenus();
     void connectBrowser();
     void setTabOrder();
     void closeSequence();
     void connectShortcuts();
-    void snapTo(const char* suffix);
-    void openGameFolderWindow(const char* suffix);
+    void snapTo(std::string_view suffix);
+    void openGameFolderWindow(std::string_view suffix);
     void connectJob();
-    // The results of the job that a complete run should have left in the output folder, and
-    // are not there (or are older than the job).
-    std::vector<std::string> missingResults(const std::string& gameFolder) const;
+    // The job as the queue, the mode and the game folder give it now.
+    BatchJob queuedJob() const;
+    bool writeBatchFile(const Job& job);
+    // The question at the end of a job, naming the results it did not produce.
+    bool askToExit(const std::vector<std::string>& missing);
 
     Services services_;
-    std::unique_ptr<platform::MessageBoxes> ownMessages_;
-    platform::MessageBoxes* messages_ = nullptr;
+    std::unique_ptr<ui::MessageBoxes> ownMessages_;
+    ui::MessageBoxes* messages_ = nullptr;
     QPointer<QWidget> splash_;
     bool loaded_ = false;
     bool closing_ = false;
@@ -178,7 +184,8 @@ private:
     std::unique_ptr<platform::FolderWindowLauncher> ownFolders_;
     platform::FolderWindowLauncher* browser_ = nullptr;
 
-    std::int64_t jobStarted_ = 0; // seconds since 1970
+    // The job taken when Start was last pressed; its end is checked against it.
+    std::optional<Job> job_;
 
     // Gathers a fast job's output into fewer, larger additions to the output box.
     std::unique_ptr<OutputBatcher> pendingOutput_;

@@ -5,6 +5,7 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
+#include "mainwindow/Messages.h"
 #include "platform/files.h"
 
 #include <QAction>
@@ -14,9 +15,9 @@
 
 namespace tolvane {
 
-namespace {
+using messages::kErrorTitle;
 
-const char* const kErrorTitle = "Error~!";
+namespace {
 
 // Queues files of one folder: each full path into the selection list at its sorted place, each
 // bare name at the end of the name list, in the order given. The path is joined as it stands,
@@ -105,7 +106,7 @@ void Form1::Drive1_Change() {
     // what it showed before, and the user learns why.
     Drive1->restorePrevious();
     const QString text = QStringLiteral("Drive %1 cannot be read.\n\n%2").arg(drive.left(2), why);
-    messages_->show(text.toStdString(), kErrorTitle, platform::kMbIconStop);
+    messages_->show(text.toStdString(), kErrorTitle, ui::kMbIconStop);
 }
 
 void Form1::Dir1_Change() {
@@ -182,7 +183,7 @@ void Form1::mnuDelete_Click() {
         std::reverse(failures.begin(), failures.end());
         const QString text = QStringLiteral("These files could not be deleted:\n\n") +
                              failures.join(QLatin1Char('\n'));
-        messages_->show(text.toStdString(), kErrorTitle, platform::kMbIconStop);
+        messages_->show(text.toStdString(), kErrorTitle, ui::kMbIconStop);
     }
 }
 

@@ -5,37 +5,55 @@
 #include "common/Module1.h"
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
+#include "job/GamePaths.h"
 #include "platform/files.h"
 
 #include <QRadioButton>
 
 namespace tolvane {
 
+namespace {
+
+// The output folders belong inside an existing game folder; nothing is created elsewhere, and a
+// folder that cannot be created is left to the job to report.
+void createOutputFolders(const std::string& gameFolder) {
+    if (gameFolder.empty() || !platform::folderExists(gameFolder)) {
+        return;
+    }
+    for (auto suffix : {gamepaths::kCompressed, gamepaths::kDecompressed}) {
+        const std::string folder = gamepaths::under(gameFolder, suffix);
+        if (!platform::folderExists(folder)) {
+            (void)platform::createFolder(folder);
+        }
+    }
+}
+
+// The drive of a path such as "D:\UT", as the drive list takes it; C: for any other path.
+QString driveOf(const std::string& path) {
+    const bool lettered =
+        path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return lettered ? QString::fromStdString(path.substr(0, 2)) + QLatin1Char('\\')
+                    : QStringLiteral("C:\\");
+}
+
+} // namespace
+
 void Form1::Form_Load() {
     const std::string gameFolder = Module1::GetGameFolder();
-
-    Drive1->setDrive(QStringLiteral("C:\\"));
+    // Made before the folder list is filled, so that it shows them from the start.
+    createOutputFolders(gameFolder);
 
     // With no game folder the browser starts at the root of C:; with one that has gone, at the
-    // nearest folder above it that still exists.
-    std::string start =
+    // nearest folder above it that still exists. The drive list shows that folder's drive.
+    const std::string start =
         gameFolder.empty() ? std::string("C:\\") : platform::nearestExistingFolder(gameFolder);
+    Drive1->setDrive(driveOf(start));
     if (!start.empty()) {
         Dir1->setPath(QString::fromStdString(start));
     }
 
     Option1->setChecked(true);
-
-    // The output folders belong inside an existing game folder; nothing is created elsewhere,
-    // and a folder that cannot be created is left to the job to report.
-    if (!gameFolder.empty() && platform::folderExists(gameFolder)) {
-        for (const char* suffix : {"\\Compressed", "\\Decompressed"}) {
-            const std::string folder = gameFolder + suffix;
-            if (!platform::folderExists(folder)) {
-                (void)platform::createFolder(folder);
-            }
-        }
-    }
 }
 
 void Form1::Form_Unload() {

@@ -2,23 +2,17 @@
 
 #include "mainwindow/Form1.h"
 
-#include "common/Module1.h"
-#include "mainwindow/BatchFile.h"
+#include "job/GamePaths.h"
+#include "job/ResultCheck.h"
 #include "mainwindow/Messages.h"
 #include "mainwindow/OutputBatcher.h"
-#include "platform/codepage.h"
 #include "platform/files.h"
-#include "platform/winpath.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
-
-#include <map>
-#include <set>
 
 namespace tolvane {
 
@@ -78,7 +72,7 @@ void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLErro
     pendingOutput_->flush();
     messages().show("Error!\r\nDescription: " + Error +
                         "\r\nLastDLLError: " + std::to_string(LastDLLError),
-                    "Error", platform::kMbIconStop);
+                    "Error", ui::kMbIconStop);
     // Nothing ran, so the queue is kept and the browser comes back for another try.
     if (txtOutput->isVisible()) {
         showBrowserView();
@@ -86,89 +80,41 @@ void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLErro
     }
 }
 
-std::vector<std::string> Form1::missingResults(const std::string& gameFolder) const {
-    std::vector<std::string> expected;
-    if (Option1->isChecked()) {
-        for (int i = 0; i < List1->count(); ++i) {
-            expected.push_back(platform::fileNameOf(List1->item(i)->text().toStdString()) + ".uz");
-        }
-    } else {
-        for (int i = 0; i < List2->count(); ++i) {
-            expected.push_back(
-                decompressedName(List2->item(i)->text().toStdString()).value_or(std::string()));
-        }
+bool Form1::askToExit(const std::vector<std::string>& missing) {
+    if (missing.empty()) {
+        return messages().show("Compiling Completed! Would you like to eixt?", "Success!",
+                               ui::kMbYesNo) == ui::kIdYes;
     }
-    const std::string folder =
-        gameFolder + (Option1->isChecked() ? "\\Compressed\\" : "\\Decompressed\\");
-    std::vector<std::string> missing;
-    std::set<std::string> absent; // folded, as Windows compares names
-    for (const auto& name : expected) {
-        platform::FileInfo info;
-        if (name.empty() || platform::statPath(folder + name, info) || info.isFolder ||
-            info.modified < jobStarted_) {
-            missing.push_back(name);
-            absent.insert(platform::foldCase(name));
-        }
+    std::string text = "Compiling finished with errors. These files were not produced:";
+    for (std::size_t i = 0; i < missing.size() && i < kMostNamesListed; ++i) {
+        text += "\r\n" + missing[i];
     }
-
-    // Two sources whose results have one Windows name (the same name in two folders, or names
-    // that differ only in letter case) leave one result: each replaces the one before it, in
-    // the order of the queue. The replaced ones were not produced, though their name is there.
-    std::vector<std::pair<std::string, std::string>> results; // result name, source path
-    std::map<std::string, std::string> lastSource;            // folded result name -> source
-    for (int i = 0; i < List1->count(); ++i) {
-        const std::string path = List1->item(i)->text().toStdString();
-        const std::string name = platform::fileNameOf(path);
-        const std::string result =
-            Option1->isChecked() ? name + ".uz" : decompressedName(name).value_or(std::string());
-        if (!result.empty()) {
-            results.emplace_back(result, path);
-            lastSource[platform::foldCase(result)] = path;
-        }
+    if (missing.size() > kMostNamesListed) {
+        text += "\r\nand " + std::to_string(missing.size() - kMostNamesListed) + " more";
     }
-    for (const auto& [result, path] : results) {
-        const std::string folded = platform::foldCase(result);
-        if (lastSource[folded] != path && !absent.count(folded)) {
-            missing.push_back(result);
-        }
-    }
-    return missing;
+    text += "\r\nWould you like to exit?";
+    return messages().show(text, messages::kErrorTitle, ui::kMbYesNo + ui::kMbIconStop) ==
+           ui::kIdYes;
 }
 
 void Form1::ReadOutput1_Complete() {
     pendingOutput_->flush();
-    const std::string gameFolder = Module1::GetGameFolder();
-    const auto missing = missingResults(gameFolder);
-    int answer = 0;
-    if (missing.empty()) {
-        answer = messages().show("Compiling Completed! Would you like to eixt?", "Success!",
-                                 platform::kMbYesNo);
-    } else {
-        std::string text = "Compiling finished with errors. These files were not produced:";
-        for (std::size_t i = 0; i < missing.size() && i < kMostNamesListed; ++i) {
-            text += "\r\n" + missing[i];
-        }
-        if (missing.size() > kMostNamesListed) {
-            text += "\r\nand " + std::to_string(missing.size() - kMostNamesListed) + " more";
-        }
-        text += "\r\nWould you like to exit?";
-        answer = messages().show(text, messages::kErrorTitle,
-                                 platform::kMbYesNo + platform::kMbIconStop);
-    }
-
-    const std::string results =
-        gameFolder + (Option1->isChecked() ? "\\Compressed" : "\\Decompressed");
-    if (answer == platform::kIdYes) {
+    // The job as it was taken at Start: a registry value or an option changed meanwhile does not
+    // send the check, the batch file's deletion or the folder window elsewhere.
+    static const Job noJob;
+    const Job& job = job_ ? *job_ : noJob;
+    const bool leave = askToExit(missingResults(job));
+    const std::string results = resultsFolder(job.batch);
+    if (leave) {
         // A batch file that is already gone or cannot be removed must not keep the user here.
-        (void)platform::deleteFile(gameFolder + "\\uccmake.bat", true);
-        if (mnuOpen->isChecked()) {
-            OpenFolderWindow(results);
-        }
-        close();
-        return;
+        (void)platform::deleteFile(gamepaths::batchFileRun(job.batch.gameFolder), true);
     }
     if (mnuOpen->isChecked()) {
         OpenFolderWindow(results);
+    }
+    if (leave) {
+        close();
+        return;
     }
     showBrowserView();
     List1->clear();

@@ -6,6 +6,7 @@
 #include "common/Module1.h"
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
+#include "job/GamePaths.h"
 #include "mainwindow/Messages.h"
 #include "platform/files.h"
 
@@ -34,67 +35,66 @@ void Form1::connectShortcuts() {
 }
 
 void Form1::mnuMaps_Click() {
-    snapTo("\\Maps");
+    snapTo(gamepaths::kMaps);
 }
 void Form1::mnuSystem_Click() {
-    snapTo("\\System");
+    snapTo(gamepaths::kSystem);
 }
 void Form1::mnuTexs_Click() {
-    snapTo("\\Textures");
+    snapTo(gamepaths::kTextures);
 }
 void Form1::mnuSounds_Click() {
-    snapTo("\\Sounds");
+    snapTo(gamepaths::kSounds);
 }
 void Form1::mnuMusic_Click() {
-    snapTo("\\Music");
+    snapTo(gamepaths::kMusic);
 }
 void Form1::mnuComp_Click() {
-    snapTo("\\Compressed");
+    snapTo(gamepaths::kCompressed);
 }
 void Form1::mnuDecomp_Click() {
-    snapTo("\\Decompressed");
+    snapTo(gamepaths::kDecompressed);
 }
 
 void Form1::mnuopMaps_Click() {
-    openGameFolderWindow("\\Maps");
+    openGameFolderWindow(gamepaths::kMaps);
 }
 void Form1::mnuopTextures_Click() {
-    openGameFolderWindow("\\Textures");
+    openGameFolderWindow(gamepaths::kTextures);
 }
 void Form1::mnuopSounds_Click() {
-    openGameFolderWindow("\\Sounds");
+    openGameFolderWindow(gamepaths::kSounds);
 }
 void Form1::mnuopSystem_Click() {
-    openGameFolderWindow("\\System");
+    openGameFolderWindow(gamepaths::kSystem);
 }
 void Form1::mnuopMusic_Click() {
-    openGameFolderWindow("\\Music");
+    openGameFolderWindow(gamepaths::kMusic);
 }
 void Form1::mnuopComp_Click() {
-    openGameFolderWindow("\\Compressed");
+    openGameFolderWindow(gamepaths::kCompressed);
 }
 void Form1::mnuopDecomp_Click() {
-    openGameFolderWindow("\\Decompressed");
+    openGameFolderWindow(gamepaths::kDecompressed);
 }
 
 // Only the folder list moves (the file list follows it); the drive list and the queue stay.
-void Form1::snapTo(const char* suffix) {
+void Form1::snapTo(std::string_view suffix) {
     const std::string gameFolder = Module1::GetGameFolder();
     if (gameFolder.empty()) {
-        messages().show(messages::kGameFolderMissing, kErrorTitle, platform::kMbIconStop);
+        messages().show(messages::kGameFolderMissing, kErrorTitle, ui::kMbIconStop);
         return;
     }
-    const std::string folder = gameFolder + suffix;
+    const std::string folder = gamepaths::under(gameFolder, suffix);
     if (!platform::folderExists(folder)) {
-        messages().show("The folder " + folder + " does not exist.", kErrorTitle,
-                        platform::kMbIconStop);
+        messages().show("The folder " + folder + " does not exist.", kErrorTitle, ui::kMbIconStop);
         return;
     }
     const QString before = Dir1->path();
     QString why;
     if (!Dir1->setPath(QString::fromStdString(folder), &why)) {
         messages().show("The folder " + folder + " cannot be read: " + why.toStdString(),
-                        kErrorTitle, platform::kMbIconStop);
+                        kErrorTitle, ui::kMbIconStop);
         return;
     }
     if (Dir1->path() == before) {
@@ -105,13 +105,13 @@ void Form1::snapTo(const char* suffix) {
 
 // A folder that does not exist still gets its window, which says so: the user may create the
 // folder later and refresh it.
-void Form1::openGameFolderWindow(const char* suffix) {
+void Form1::openGameFolderWindow(std::string_view suffix) {
     const std::string gameFolder = Module1::GetGameFolder();
     if (gameFolder.empty()) {
-        messages().show(messages::kGameFolderMissing, kErrorTitle, platform::kMbIconStop);
+        messages().show(messages::kGameFolderMissing, kErrorTitle, ui::kMbIconStop);
         return;
     }
-    OpenFolderWindow(gameFolder + suffix);
+    OpenFolderWindow(gamepaths::under(gameFolder, suffix));
 }
 
 void Form1::OpenFolderWindow(const std::string& winPath) {
@@ -130,7 +130,7 @@ void Form1::OpenFolderWindow(const std::string& winPath) {
     if (error) {
         messages().show("The folder window for " + winPath + " could not be opened.\n\n" +
                             error.message,
-                        kErrorTitle, platform::kMbIconStop);
+                        kErrorTitle, ui::kMbIconStop);
     }
 }
 

@@ -1,16 +1,15 @@
-// The Start button: write the batch file for the queue and run it.
+// The Start button: take the job, write its batch file and run it.
 
 #include "mainwindow/Form1.h"
 
 #include "common/Module1.h"
-#include "mainwindow/BatchFile.h"
+#include "job/GamePaths.h"
+#include "job/Preflight.h"
 #include "mainwindow/Messages.h"
 #include "platform/files.h"
 
 #include <QListWidget>
 #include <QRadioButton>
-
-#include <ctime>
 
 namespace tolvane {
 
@@ -27,78 +26,39 @@ std::vector<std::string> entriesOf(const QListWidget* list) {
     return out;
 }
 
-std::string joinLines(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& name : names) {
-        out += "\r\n" + name;
-    }
-    return out;
-}
-
 } // namespace
 
+BatchJob Form1::queuedJob() const {
+    BatchJob batch;
+    batch.gameFolder = Module1::GetGameFolder();
+    batch.paths = entriesOf(List1);
+    batch.names = entriesOf(List2);
+    batch.mode = Option2->isChecked() ? JobMode::Decompress : JobMode::Compress;
+    return batch;
+}
+
+bool Form1::writeBatchFile(const Job& job) {
+    const std::string path = gamepaths::batchFileWritten(job.batch.gameFolder);
+    if (auto error = platform::writeFileBytes(path, batchBytes(job.text))) {
+        messages().show("The batch file " + path + " could not be written:\r\n" + error.message,
+                        kErrorTitle, ui::kMbIconStop);
+        return false;
+    }
+    return true;
+}
+
 void Form1::KewlButtons2_Click() {
-    if (List1->count() == 0) {
-        messages().show("No files to compile.", kErrorTitle, platform::kMbOk);
+    Job job = takeJob(queuedJob());
+    if (auto refusal = preflight(job)) {
+        messages().show(refusal->text, kErrorTitle, refusal->stop ? ui::kMbIconStop : ui::kMbOk);
         return;
     }
-    const std::string gameFolder = Module1::GetGameFolder();
-    if (gameFolder.empty()) {
-        messages().show(messages::kGameFolderMissing, kErrorTitle, platform::kMbIconStop);
+    if (!writeBatchFile(job)) {
         return;
     }
-
-    BatchJob job;
-    job.gameFolder = gameFolder;
-    job.paths = entriesOf(List1);
-    job.names = entriesOf(List2);
-    job.mode = Option2->isChecked() ? JobMode::Decompress : JobMode::Compress;
-    const BatchText text = makeBatchText(job);
-    const std::string batchPath = buildPath(gameFolder, "\\uccMake.Bat");
-    if (!text.notCompressed.empty()) {
-        messages().show("Only .uz files can be decompressed:" + joinLines(text.notCompressed),
-                        kErrorTitle, platform::kMbOk);
-        return;
-    }
-    // The tool leaves each decompressed file in the System folder and the job then moves it
-    // out: a file of that name already there (the game's own Core.u, or the tool itself) would
-    // be overwritten and then taken away from the game.
-    if (job.mode == JobMode::Decompress) {
-        std::vector<std::string> inSystem;
-        for (const auto& name : job.names) {
-            auto base = decompressedName(name);
-            if (base && platform::fileExists(gameFolder + "\\system\\" + *base)) {
-                inSystem.push_back(*base);
-            }
-        }
-        if (!inSystem.empty()) {
-            messages().show("These files are already in the game's System folder. Decompressing "
-                            "would replace them and then move them out of it:" +
-                                joinLines(inSystem),
-                            kErrorTitle, platform::kMbIconStop);
-            return;
-        }
-    }
-    if (!text.notRepresentable.empty()) {
-        messages().show("The batch file " + batchPath +
-                            " cannot name these files, since the Windows code page has no "
-                            "place for some of their characters:" +
-                            joinLines(text.notRepresentable),
-                        kErrorTitle, platform::kMbIconStop);
-        return;
-    }
-
-    // Results older than this moment belong to an earlier job.
-    jobStarted_ = static_cast<std::int64_t>(std::time(nullptr));
-    if (auto error = platform::writeFileBytes(batchPath, batchBytes(text))) {
-        messages().show("The batch file " + batchPath + " could not be written:\r\n" +
-                            error.message,
-                        kErrorTitle, platform::kMbIconStop);
-        return;
-    }
-
+    job_ = std::move(job);
     showOutputView();
-    ReadOutput1.SetCommand(gameFolder + "\\uccmake.bat");
+    ReadOutput1.SetCommand(gamepaths::batchFileRun(job_->batch.gameFolder));
     ReadOutput1.ProcessCommand();
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // Words the main window's handlers share with the user.
 
+#include "job/Preflight.h"
+
 namespace tolvane::messages {
 
 inline constexpr const char* kErrorTitle = "Error~!";
-inline constexpr const char* kGameFolderMissing =
-    "The game folder could not be found. Is the game installed?";
+using tolvane::kGameFolderMissing;
 
 } // namespace tolvane::messages

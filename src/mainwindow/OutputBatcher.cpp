@@ -5,7 +5,7 @@ namespace tolvane {
 OutputBatcher::OutputBatcher(std::chrono::milliseconds interval, Deliver deliver)
     : interval_(interval), deliver_(std::move(deliver)) {
     due_.setSingleShot(true);
-    QObject::connect(&due_, &QTimer::timeout, [this] { flush(); });
+    QObject::connect(&due_, &QTimer::timeout, &due_, [this] { flush(); });
 }
 
 void OutputBatcher::add(const QString& text) {

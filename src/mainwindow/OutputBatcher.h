@@ -27,7 +27,6 @@ public:
     void flush();
     // Forgets whatever is held.
     void discard();
-    bool holding() const { return !held_.isEmpty(); }
 
 private:
     std::chrono::milliseconds interval_;

@@ -30,11 +30,22 @@ struct FileInfo {
     std::int64_t modified = 0; // seconds since 1970
 };
 
+// What a file is at one moment, exactly enough to tell afterwards whether it was written or
+// replaced since: its size, its modification time as finely as the file system keeps it, and
+// its identity (the volume and the file's number on it).
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0; // nanoseconds since 1970
+    std::uint64_t volume = 0;
+    std::uint64_t fileNumber = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 bool folderExists(std::string_view winPath);
 bool fileExists(std::string_view winPath);
 
-// Facts about one file or folder; fails when it does not exist.
-SystemError statPath(std::string_view winPath, FileInfo& info);
+// The stamp of the file at the path; fails when there is none (a folder is no file).
+SystemError stampFile(std::string_view winPath, FileStamp& stamp);
 
 // Creates one folder; its parent must exist.
 SystemError createFolder(std::string_view winPath);

@@ -1,5 +1,6 @@
 #pragma once
-// A main window for tests: scripted message boxes, and a program end that is only recorded.
+// A main window for tests: scripted message boxes, folder windows that are only recorded, and a
+// program end that is only counted.
 
 #include "mainwindow/Form1.h"
 #include "support/RecordingFolderWindows.h"
@@ -10,13 +11,11 @@
 namespace tolvane::test {
 
 struct Form1Fixture {
-    Form1Fixture();
-    ~Form1Fixture();
-
     ScriptedMessageBoxes messages;
     int endRequests = 0;
     RecordingFolderWindows folders;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Form1> form =
+        std::make_unique<Form1>(Form1::Services{&messages, [this] { ++endRequests; }, &folders});
 };
 
 } // namespace tolvane::test

@@ -2,7 +2,7 @@
 // Message boxes that tests answer: each shown box is recorded, and the next queued answer is
 // returned (OK, or No for a Yes/No box, when the queue is empty).
 
-#include "platform/messagebox.h"
+#include "ui/MessageBoxes.h"
 
 #include <cstring>
 #include <deque>
@@ -27,7 +27,7 @@ inline char* toString(const ShownBox& box) {
     return out;
 }
 
-class ScriptedMessageBoxes : public platform::MessageBoxes {
+class ScriptedMessageBoxes : public ui::MessageBoxes {
 public:
     int show(const std::string& text, const std::string& title, int style) override {
         shown.push_back({text, title, style});
@@ -39,7 +39,7 @@ public:
             answers.pop_front();
             return answer;
         }
-        return (style & 7) == platform::kMbYesNo ? platform::kIdNo : platform::kIdOk;
+        return (style & 7) == ui::kMbYesNo ? ui::kIdNo : ui::kIdOk;
     }
 
     std::deque<int> answers;

@@ -59,7 +59,7 @@ bool fileExists(std::string_view winPath) {
     return host && ::stat(host->c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-SystemError statPath(std::string_view winPath, FileInfo& info) {
+SystemError stampFile(std::string_view winPath, FileStamp& stamp) {
     auto host = toHostPath(winPath);
     if (!host) {
         return noSuchDrive();
@@ -68,7 +68,14 @@ SystemError statPath(std::string_view winPath, FileInfo& info) {
     if (::stat(host->c_str(), &st) != 0) {
         return errorFromErrno(errno);
     }
-    fillInfo(info, st, host->filename().string());
+    if (S_ISDIR(st.st_mode)) {
+        return errorFromErrno(EISDIR);
+    }
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modifiedNs =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.volume = static_cast<std::uint64_t>(st.st_dev);
+    stamp.fileNumber = static_cast<std::uint64_t>(st.st_ino);
     return {};
 }
 

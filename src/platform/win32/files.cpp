@@ -53,14 +53,31 @@ bool fileExists(std::string_view winPath) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-SystemError statPath(std::string_view winPath, FileInfo& info) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(widen(winPath).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
+SystemError stampFile(std::string_view winPath, FileStamp& stamp) {
+    // Opened for its attributes only, sharing everything, so a running job is not disturbed.
+    HANDLE file = CreateFileW(widen(winPath).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         return lastError();
     }
-    FindClose(find);
-    info = infoFrom(data);
+    BY_HANDLE_FILE_INFORMATION data;
+    const bool known = GetFileInformationByHandle(file, &data) != 0;
+    SystemError error = known ? SystemError{} : lastError();
+    CloseHandle(file);
+    if (error) {
+        return error;
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return SystemError{kErrorAccessDenied, "Access is denied."};
+    }
+    ULARGE_INTEGER written;
+    written.LowPart = data.ftLastWriteTime.dwLowDateTime;
+    written.HighPart = data.ftLastWriteTime.dwHighDateTime;
+    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.modifiedNs = (static_cast<std::int64_t>(written.QuadPart) - 116444736000000000LL) * 100;
+    stamp.volume = data.dwVolumeSerialNumber;
+    stamp.fileNumber = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
     return {};
 }
 

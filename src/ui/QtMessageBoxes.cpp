@@ -1,4 +1,4 @@
-#include "mainwindow/QtMessageBoxes.h"
+#include "ui/QtMessageBoxes.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -12,8 +12,8 @@ int QtMessageBoxes::show(const std::string& text, const std::string& title, int 
     box.setWindowTitle(QString::fromStdString(title));
     box.setText(body);
     box.setTextFormat(Qt::PlainText);
-    box.setIcon((style & platform::kMbIconStop) ? QMessageBox::Critical : QMessageBox::NoIcon);
-    const bool yesNo = (style & 7) == platform::kMbYesNo;
+    box.setIcon((style & ui::kMbIconStop) ? QMessageBox::Critical : QMessageBox::NoIcon);
+    const bool yesNo = (style & 7) == ui::kMbYesNo;
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -23,9 +23,9 @@ int QtMessageBoxes::show(const std::string& text, const std::string& title, int 
     }
     int answer = box.exec();
     if (yesNo) {
-        return answer == QMessageBox::Yes ? platform::kIdYes : platform::kIdNo;
+        return answer == QMessageBox::Yes ? ui::kIdYes : ui::kIdNo;
     }
-    return platform::kIdOk;
+    return ui::kIdOk;
 }
 
 } // namespace tolvane

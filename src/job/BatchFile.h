@@ -11,6 +11,7 @@ namespace tolvane {
 
 enum class JobMode { Compress, Decompress };
 
+// What the user queued, and where: the input of the batch file.
 struct BatchJob {
     std::string gameFolder;         // as the registry gives it
     std::vector<std::string> paths; // full paths, in the selection list's (sorted) order
@@ -34,10 +35,6 @@ std::optional<std::string> decompressedName(std::string_view name);
 // whole field in double quotes when it holds a blank or a character the interpreter treats
 // specially. Plain paths stay bare.
 std::string batchField(std::string_view text);
-
-// Joins a folder and a name as the scripting runtime's BuildPath does: a separator is added only
-// where neither side brings one, none is removed.
-std::string buildPath(std::string_view folder, std::string_view name);
 
 // The lines of the batch file for a job; when the job cannot be written, the offending names.
 BatchText makeBatchText(const BatchJob& job);

@@ -1,5 +1,6 @@
-#include "mainwindow/BatchFile.h"
+#include "job/BatchFile.h"
 
+#include "job/GamePaths.h"
 #include "platform/codepage.h"
 
 namespace tolvane {
@@ -52,21 +53,10 @@ std::string batchField(std::string_view text) {
     return out;
 }
 
-std::string buildPath(std::string_view folder, std::string_view name) {
-    std::string out(folder);
-    const bool folderEnds = !folder.empty() && (folder.back() == '\\' || folder.back() == ':');
-    const bool nameStarts = !name.empty() && name.front() == '\\';
-    if (!folder.empty() && !folderEnds && !nameStarts) {
-        out += '\\';
-    }
-    out += name;
-    return out;
-}
-
 BatchText makeBatchText(const BatchJob& job) {
     BatchText text;
     const std::string& g = job.gameFolder;
-    const std::string tool = batchField(g + "\\System\\ucc.exe") + " ";
+    const std::string tool = batchField(gamepaths::tool(g)) + " ";
     const bool compress = job.mode == JobMode::Compress;
     const std::string verb = compress ? "Compress " : "Decompress ";
 
@@ -82,19 +72,20 @@ BatchText makeBatchText(const BatchJob& job) {
         text.lines.push_back(tool + verb + batchField(path));
     }
     if (compress) {
-        const std::string target = batchField(g + "\\Compressed");
+        const std::string target = batchField(gamepaths::under(g, gamepaths::kCompressed));
         for (const auto& path : job.paths) {
             text.lines.push_back("Move " + batchField(path + ".uz") + " " + target);
         }
     } else {
-        const std::string target = batchField(g + "\\Decompressed");
+        const std::string target = batchField(gamepaths::under(g, gamepaths::kDecompressed));
         for (const auto& name : job.names) {
             auto base = decompressedName(name);
             if (!base) {
                 text.notCompressed.push_back(name);
                 continue;
             }
-            text.lines.push_back("Move " + batchField(g + "\\system\\" + *base) + " " + target);
+            text.lines.push_back("Move " + batchField(gamepaths::inSystemFolder(g, *base)) + " " +
+                                 target);
         }
     }
     if (!text.ok()) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace tolvane::platform {
+namespace tolvane::ui {
 
 // Style bits, combined by adding them.
 constexpr int kMbOk = 0;
@@ -22,4 +22,4 @@ public:
     virtual int show(const std::string& text, const std::string& title, int style) = 0;
 };
 
-} // namespace tolvane::platform
+} // namespace tolvane::ui

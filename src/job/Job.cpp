@@ -1,0 +1,81 @@
+#include "job/Job.h"
+
+#include "job/GamePaths.h"
+#include "platform/codepage.h"
+#include "platform/winpath.h"
+
+#include <map>
+
+namespace tolvane {
+
+namespace {
+
+// The result the tool makes of one queued file name.
+std::string resultName(JobMode mode, const std::string& name) {
+    if (mode == JobMode::Compress) {
+        return name + ".uz";
+    }
+    return decompressedName(name).value_or(std::string());
+}
+
+// Each result moved into the output folder replaces an earlier one of the same Windows name, in
+// the order of the tool lines (the selection list's); the last one is what stays.
+std::vector<std::string> replacedResults(const BatchJob& batch) {
+    std::vector<std::pair<std::string, const std::string*>> results; // result name, source path
+    std::map<std::string, const std::string*> lastSource;            // folded result name
+    for (const auto& path : batch.paths) {
+        const std::string result = resultName(batch.mode, platform::fileNameOf(path));
+        if (!result.empty()) {
+            results.emplace_back(result, &path);
+            lastSource[platform::foldCase(result)] = &path;
+        }
+    }
+    std::vector<std::string> replaced;
+    for (const auto& [result, path] : results) {
+        if (*lastSource[platform::foldCase(result)] != *path) {
+            replaced.push_back(result);
+        }
+    }
+    return replaced;
+}
+
+} // namespace
+
+std::string resultsFolder(const BatchJob& batch) {
+    return gamepaths::under(batch.gameFolder, batch.mode == JobMode::Compress
+                                                  ? gamepaths::kCompressed
+                                                  : gamepaths::kDecompressed);
+}
+
+std::string resultPlace(const BatchJob& batch, const std::string& name) {
+    return resultsFolder(batch) + "\\" + name;
+}
+
+Job takeJob(BatchJob batch) {
+    Job job;
+    const bool compress = batch.mode == JobMode::Compress;
+    for (const auto& entry : compress ? batch.paths : batch.names) {
+        ExpectedResult result;
+        result.name = resultName(batch.mode, compress ? platform::fileNameOf(entry) : entry);
+        platform::FileStamp stamp;
+        if (!result.name.empty() && !platform::stampFile(resultPlace(batch, result.name), stamp)) {
+            result.before = stamp;
+        }
+        job.results.push_back(std::move(result));
+    }
+    job.replaced = replacedResults(batch);
+    job.text = makeBatchText(batch);
+    // The tool leaves each decompressed file in the System folder, and the job then moves it out.
+    if (!compress && !batch.gameFolder.empty()) {
+        for (const auto& name : batch.names) {
+            auto base = decompressedName(name);
+            if (base && platform::fileExists(gamepaths::inSystemFolder(batch.gameFolder, *base))) {
+                job.inSystem.push_back(*base);
+            }
+        }
+    }
+    job.batch = std::move(batch);
+    return job;
+}
+
+} // namespace tolvane

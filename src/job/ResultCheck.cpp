@@ -1,0 +1,39 @@
+#include "job/ResultCheck.h"
+
+#include "platform/codepage.h"
+
+#include <set>
+
+namespace tolvane {
+
+namespace {
+
+bool produced(const Job& job, const ExpectedResult& result) {
+    platform::FileStamp now;
+    if (result.name.empty() || platform::stampFile(resultPlace(job.batch, result.name), now)) {
+        return false;
+    }
+    return !result.before || !(*result.before == now);
+}
+
+} // namespace
+
+std::vector<std::string> missingResults(const Job& job) {
+    std::vector<std::string> missing;
+    std::set<std::string> absent; // folded, as Windows compares names
+    for (const auto& result : job.results) {
+        if (!produced(job, result)) {
+            missing.push_back(result.name);
+            absent.insert(platform::foldCase(result.name));
+        }
+    }
+    // A replaced result's name is there, but holds another file's result.
+    for (const auto& name : job.replaced) {
+        if (!absent.count(platform::foldCase(name))) {
+            missing.push_back(name);
+        }
+    }
+    return missing;
+}
+
+} // namespace tolvane

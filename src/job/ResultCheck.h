@@ -1,0 +1,18 @@
+#pragma once
+// The end of a job: which of its results it did not produce.
+
+#include "job/Job.h"
+
+#include <string>
+#include <vector>
+
+namespace tolvane {
+
+// A result counts as produced when a file is at its place now that was not there before the
+// job, or differs from the one that was (size, modification time, identity). Whole seconds are
+// not compared with a clock: a FAT32 volume keeps times in two-second steps, and a network
+// share's clock may differ from ours. Not produced are, in this order: the results not produced
+// in that sense, then results that a later one of the same Windows name replaced.
+std::vector<std::string> missingResults(const Job& job);
+
+} // namespace tolvane
