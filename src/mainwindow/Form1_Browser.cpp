@@ -61,7 +61,7 @@ QStringList usableNames(const FileListBox& File1, const std::vector<int>& rows, 
     if (!refused.isEmpty()) {
         const QString text =
             QString::fromLatin1(refusal) + QStringLiteral("\n\n") + refused.join(QLatin1Char('\n'));
-        boxes.show(text.toStdString(), kErrorTitle, platform::kMbIconStop);
+        boxes.show(text.toStdString(), kErrorTitle, ui::kMbIconStop);
     }
     return usable;
 }
