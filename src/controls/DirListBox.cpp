@@ -4,6 +4,7 @@
 #include "platform/winpath.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -21,7 +22,9 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
     setIndentation(14);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
-    connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+    // A folder opens on a double-click only, whatever the desktop's single-click setting;
+    // Enter is left to the window, whose default button answers it.
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         // A folder that has gone since the list was read cannot be opened; reading the list
         // again shows what is there now.
         if (item && !setPath(item->data(0, kPathRole).toString())) {
@@ -67,9 +70,13 @@ bool DirListBox::populate(const QString& winPath, QString* why) {
         return false;
     }
     std::vector<QString> subFolders;
+    std::vector<QString> unusable;
     for (auto& entry : entries) {
         if (entry.isFolder && !entry.hidden) {
             subFolders.push_back(QString::fromStdString(entry.name));
+            if (!platform::isUsableWindowsName(entry.name)) {
+                unusable.push_back(subFolders.back());
+            }
         }
     }
     std::sort(subFolders.begin(), subFolders.end(), [](const QString& a, const QString& b) {
@@ -104,10 +111,22 @@ bool DirListBox::populate(const QString& winPath, QString* why) {
         item->setIcon(0, closedIcon);
         item->setData(0, kPathRole,
                       QString::fromStdString(platform::joinFolder(path, name.toStdString())));
+        // No Windows path reaches a folder of such a name: shown, but it cannot be opened.
+        if (std::find(unusable.begin(), unusable.end(), name) != unusable.end()) {
+            item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
+        }
     }
     expandAll();
     setCurrentItem(current);
     return true;
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void DirListBox::mousePressEvent(QMouseEvent* event) {

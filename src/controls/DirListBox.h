@@ -28,6 +28,7 @@ signals:
     void MouseDown(Qt::MouseButton button, const QPoint& globalPos);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "controls/FileListBox.h"
 
 #include "platform/files.h"
+#include "platform/winpath.h"
 
 #include <QItemSelectionModel>
 #include <QMouseEvent>
@@ -81,6 +82,11 @@ bool FileListBox::refresh() {
     return true;
 }
 
+bool FileListBox::hasUsableName(int index) const {
+    auto* entry = item(index);
+    return entry && !unusable_.contains(entry->text());
+}
+
 QString FileListBox::fileName(int index) const {
     auto* entry = item(index);
     return entry ? entry->text() : QString();
@@ -118,9 +124,14 @@ bool FileListBox::populate(const QString& winPath, QString* why) {
     }
     QStringList names;
     names.reserve(static_cast<qsizetype>(entries.size()));
+    unusable_.clear();
     for (auto& entry : entries) {
         if (!entry.isFolder && !entry.hidden) {
+            // Bytes that are not UTF-8 show as U+FFFD, as Wine shows them.
             names.push_back(QString::fromStdString(entry.name));
+            if (!platform::isUsableWindowsName(entry.name)) {
+                unusable_.insert(names.back());
+            }
         }
     }
     names = sortedIgnoringCase(std::move(names));

@@ -4,6 +4,7 @@
 // control.
 
 #include <QListWidget>
+#include <QSet>
 #include <QString>
 
 #include <vector>
@@ -25,6 +26,9 @@ public:
 
     // The name of entry i.
     QString fileName(int index) const;
+    // False for a file whose name no Windows path can hold (see isUsableWindowsName): joined
+    // to its folder, its name would lead to another file or to none.
+    bool hasUsableName(int index) const;
     bool isSelected(int index) const;
     // The rows of the selected entries, in ascending order.
     std::vector<int> selectedRows() const;
@@ -43,6 +47,7 @@ protected:
 private:
     bool populate(const QString& winPath, QString* why);
     QString path_;
+    QSet<QString> unusable_;
 };
 
 } // namespace tolvane

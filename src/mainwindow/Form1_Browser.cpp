@@ -46,6 +46,30 @@ void queueFiles(QListWidget* List1, QListWidget* List2, const QString& folder,
     List2->addItems(names);
 }
 
+// The names of the given rows of the file list that a Windows path can hold. The others are
+// named in one box: joined to their folder, their names would lead to another file or to none,
+// so nothing is done with them.
+template <typename MessageBoxes>
+QStringList usableNames(const FileListBox& File1, const std::vector<int>& rows, MessageBoxes& boxes,
+                        const char* refusal) {
+    QStringList usable;
+    QStringList refused;
+    for (int row : rows) {
+        (File1.hasUsableName(row) ? usable : refused).push_back(File1.fileName(row));
+    }
+    if (!refused.isEmpty()) {
+        const QString text =
+            QString::fromLatin1(refusal) + QStringLiteral("\n\n") + refused.join(QLatin1Char('\n'));
+        boxes.show(text.toStdString(), kErrorTitle, platform::kMbIconStop);
+    }
+    return usable;
+}
+
+constexpr const char* kNotQueued =
+    "Windows programs cannot use the names of these files, so they were not queued:";
+constexpr const char* kNotDeleted =
+    "Windows programs cannot use the names of these files, so they were not deleted:";
+
 } // namespace
 
 void Form1::connectBrowser() {
@@ -105,21 +129,17 @@ void Form1::File1_MouseDown(Qt::MouseButton Button, const QPoint& globalPos) {
 }
 
 void Form1::File1_DblClick() {
-    const QString name = File1->currentName();
-    if (!name.isEmpty()) {
-        queueFiles(List1, List2, Dir1->path(), {name});
+    const int row = File1->currentRow();
+    if (row >= 0) {
+        queueFiles(List1, List2, Dir1->path(), usableNames(*File1, {row}, *messages_, kNotQueued));
     }
 }
 
 void Form1::KewlButtons1_Click() {
     // From the last entry to the first: the name list gets the selected files in reverse.
-    const std::vector<int> rows = File1->selectedRows();
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(rows.size()));
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        names.push_back(File1->fileName(*row));
-    }
-    queueFiles(List1, List2, Dir1->path(), names);
+    std::vector<int> rows = File1->selectedRows();
+    std::reverse(rows.begin(), rows.end());
+    queueFiles(List1, List2, Dir1->path(), usableNames(*File1, rows, *messages_, kNotQueued));
 }
 
 void Form1::List1_DblClick() {
@@ -146,9 +166,10 @@ void Form1::mnuDelete_Click() {
     // Choosing Delete is the user's decision: no question, read-only files too. A file that
     // cannot be deleted does not stop the others; all failures are reported together.
     const QString folder = Dir1->path();
+    const QStringList names = usableNames(*File1, rows, *messages_, kNotDeleted);
     QStringList failures;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        const QString path = folder + QLatin1Char('\\') + File1->fileName(*row);
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        const QString path = folder + QLatin1Char('\\') + *name;
         if (auto error = platform::deleteFile(path.toStdString(), true)) {
             failures.push_back(path + QStringLiteral(": ") + QString::fromStdString(error.message));
         }

@@ -2,6 +2,7 @@
 
 #include "mainwindow/Form1.h"
 
+#include "common/HelperPrograms.h"
 #include "common/Module1.h"
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
@@ -118,7 +119,8 @@ void Form1::OpenFolderWindow(const std::string& winPath) {
         browser_ = services_.folders;
     } else {
         if (!ownFolders_) {
-            ownFolders_ = std::make_unique<platform::DetachedFolderWindowLauncher>();
+            ownFolders_ =
+                std::make_unique<platform::DetachedFolderWindowLauncher>(folderWindowProgram());
         }
         browser_ = ownFolders_.get();
     }

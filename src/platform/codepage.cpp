@@ -2,6 +2,15 @@
 
 #include <array>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <clocale>
+#include <cwctype>
+#include <locale.h>
+#include <wctype.h>
+#endif
+
 namespace tolvane::platform {
 namespace {
 
@@ -30,38 +39,28 @@ std::optional<unsigned char> codePointToByte(char32_t cp) {
     return std::nullopt;
 }
 
-char32_t foldCodePoint(char32_t c) {
-    if (c >= 'A' && c <= 'Z') {
-        return c + 32;
-    }
-    if (c < 0x80) {
+char32_t upperCase(char32_t c) {
+#ifdef _WIN32
+    wchar_t unit = static_cast<wchar_t>(c);
+    if (c > 0xFFFF || LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, &unit, 1, &unit, 1,
+                                    nullptr, nullptr, 0) != 1) {
         return c;
     }
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
-        return c + 32;
-    }
-    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
-        // Latin Extended-A pairs upper and lower case; the run 0x139..0x148 and 0x179..0x17E
-        // start on an odd code point.
-        bool oddStart = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        if (oddStart) {
-            return (c % 2 == 1) ? c + 1 : c;
-        }
-        return (c % 2 == 0) ? c + 1 : c;
-    }
-    if (c == 0x178) {
-        return 0xFF;
-    }
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) {
-        return c + 32;
-    }
-    if (c >= 0x410 && c <= 0x42F) {
-        return c + 32;
-    }
-    if (c >= 0x400 && c <= 0x40F) {
-        return c + 80;
-    }
-    return c;
+    return unit;
+#else
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    return unicode ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), unicode)) : c;
+#endif
+}
+
+// Wine compares file names by their upper case, letter by letter, with Unicode's simple case
+// mapping: so "\u00FF" and "\u0178", "\u00B5" and "\u039C", "\u03C2" and "\u03C3", "\u0131"
+// and "i" name one file, while "\u00DF" and "SS" do not. The C library's wide-character tables
+// hold the same mapping. The folded form keeps ASCII letters in lower case, which is how the
+// registry's fixed names are written here.
+char32_t foldCodePoint(char32_t c) {
+    const char32_t upper = upperCase(c);
+    return upper >= 'A' && upper <= 'Z' ? upper + 32 : upper;
 }
 
 } // namespace

@@ -22,8 +22,8 @@ char32_t decodeUtf8(std::string_view text, std::size_t& pos);
 // Appends the UTF-8 form of a code point.
 void appendUtf8(std::string& out, char32_t codePoint);
 
-// Folds letter case the way the Windows file system compares names (ASCII, Latin-1, Latin
-// Extended-A, Greek and Cyrillic), so that names typed in another case find the same file.
+// Folds letter case the way Wine compares file names (each letter to its upper case), so that
+// names typed in another case find the same file.
 std::string foldCase(std::string_view text);
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b);

@@ -16,16 +16,12 @@ public:
     virtual SystemError open(const std::string& winPath) = 0;
 };
 
-// The folder window program, tolvane-folder, beside the running executable.
-std::string defaultFolderWindowProgram();
-
 // Starts the folder window program detached: in a session of its own, not a child of this
 // process (so it never lingers as a zombie and is not ended with us), with no standard streams
 // and no inherited descriptors, and with this process's environment (the Wine prefix included).
 class DetachedFolderWindowLauncher : public FolderWindowLauncher {
 public:
-    // An empty program means defaultFolderWindowProgram(); tests put a program of their own in.
-    explicit DetachedFolderWindowLauncher(std::string program = {});
+    explicit DetachedFolderWindowLauncher(std::string program);
 
     SystemError open(const std::string& winPath) override;
     // As open(), also giving the started program's process id.

@@ -1,6 +1,23 @@
 #include "platform/winpath.h"
 
+#include "platform/codepage.h"
+
 namespace tolvane::platform {
+
+bool isUsableWindowsName(std::string_view name) {
+    std::size_t pos = 0;
+    while (pos < name.size()) {
+        const std::size_t start = pos;
+        const char32_t c = decodeUtf8(name, pos);
+        const bool broken = c == 0xFFFD && name.substr(start, pos - start) != "\xEF\xBF\xBD";
+        if (broken || c < 0x20 ||
+            (c < 0x80 && std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) !=
+                             std::string_view::npos)) {
+            return false;
+        }
+    }
+    return !name.empty();
+}
 
 char driveLetterOf(std::string_view winPath) {
     if (winPath.size() >= 2 && winPath[1] == ':') {

@@ -11,6 +11,13 @@ namespace tolvane::platform {
 // "C:\a\b" -> 'C'; 0 when the path does not start with a drive letter and a colon.
 char driveLetterOf(std::string_view winPath);
 
+// Whether a host file's name can stand in a Windows path. On Linux a name may hold \ / : * ? "
+// < > | and control characters, or bytes that are not UTF-8. Wine lists such a file under its
+// raw name (invalid bytes as U+FFFD) with a short name beside it that still holds some of those
+// characters, so no Windows path reaches it exactly: "C:\Maps\a\b.unr" would be the file b.unr
+// in the folder a. Such files are shown, but never named in a path.
+bool isUsableWindowsName(std::string_view name);
+
 // The components after the drive ("C:\a\\b\" -> {"a", "", "b", ""}); empty ones are kept.
 std::vector<std::string> splitComponents(std::string_view winPath);
 

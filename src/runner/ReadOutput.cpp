@@ -1,5 +1,6 @@
 #include "runner/ReadOutput.h"
 
+#include "common/HelperPrograms.h"
 #include "platform/codepage.h"
 #include "platform/process.h"
 
@@ -73,8 +74,8 @@ void ReadOutput::RunCommand(const std::string& quotedCommand) {
         raise(Error, std::string("CreatePipe failed."), code);
         return;
     }
-    const std::string commandLine = platform::commandInterpreter() + " /c " + quotedCommand;
-    if (std::int32_t code = process.start(commandLine)) {
+    if (std::int32_t code =
+            process.start(platform::interpreterInvocation(commandInterpreter(), quotedCommand))) {
         busy_ = false;
         raise(Error, std::string("CreateProcess failed."), code);
         return;

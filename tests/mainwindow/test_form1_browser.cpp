@@ -181,8 +181,8 @@ private slots:
         doubleClick(b.form.Dir1, b.form.Dir1->visualItemRect(maps));
         QCOMPARE(b.form.Dir1->path(), QStringLiteral("C:\\UT\\Maps"));
         QCOMPARE(texts(b.form.File1), QStringList{"DM-Deck16.unr"});
-        b.form.Dir1->setCurrentItem(dirEntry(b.form.Dir1, QStringLiteral("UT")));
-        QTest::keyClick(b.form.Dir1, Qt::Key_Return); // Enter opens the entry too
+        doubleClick(b.form.Dir1,
+                    b.form.Dir1->visualItemRect(dirEntry(b.form.Dir1, QStringLiteral("UT"))));
         QCOMPARE(b.form.Dir1->path(), QStringLiteral("C:\\UT"));
         QCOMPARE(b.form.File1->path(), QStringLiteral("C:\\UT"));
 

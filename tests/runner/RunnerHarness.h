@@ -8,29 +8,39 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <chrono>
-#include <cstdint>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+
 namespace tolvane::test {
 
-// A shell script in a temporary folder that stands in for the command interpreter: it is called
+// A shell script in a temporary folder standing in for the command interpreter: it is called
 // with "/c" and the quoted command split into words, so "$2" is the command.
 class ScriptedInterpreter {
 public:
-    explicit ScriptedInterpreter(const std::string& body);
-    std::filesystem::path folder() const;
-    std::filesystem::path path() const;
-    // Writes another file into the folder; `executable` sets its execute bits.
-    std::filesystem::path addFile(const std::string& name, const std::string& content,
-                                  bool executable = false);
+    // Its folder is also the Wine prefix, one without drives, unless a test makes another.
+    explicit ScriptedInterpreter(const std::string& body)
+        : comSpec_("ComSpec", addFile("interpreter", "#!/bin/sh\n" + body + "\n", true)),
+          prefix_("WINEPREFIX", folder().string()) {}
+    std::filesystem::path folder() const { return dir_.path().toStdString(); }
+    std::string path() const { return (folder() / "interpreter").string(); }
+    std::string addFile(const std::string& name, const std::string& content, bool executable) {
+        const auto file = folder() / name;
+        std::ofstream(file, std::ios::binary) << content;
+        std::filesystem::permissions(file, executable ? std::filesystem::perms(0755)
+                                                      : std::filesystem::perms(0600));
+        return file.string();
+    }
 
 private:
     QTemporaryDir dir_;
-    std::unique_ptr<ScopedEnv> comSpec_;
+    ScopedEnv comSpec_;
+    ScopedEnv prefix_;
 };
 
 struct RunEvent {
@@ -41,30 +51,48 @@ struct RunEvent {
 };
 
 // Attaches to every event of a runner and records them in order.
-class EventLog {
-public:
-    explicit EventLog(ReadOutput& runner);
+struct EventLog {
+    explicit EventLog(ReadOutput& runner) {
+        runner.Starting = [this, &runner] { events.push_back({"Starting", {}, 0, runner.busy()}); };
+        runner.GotChunk = [this, &runner](const std::string& sChunk, bool LastChunk) {
+            events.push_back({LastChunk ? "LastChunk" : "GotChunk", sChunk, 0, runner.busy()});
+        };
+        runner.Complete = [this, &runner] { events.push_back({"Complete", {}, 0, runner.busy()}); };
+        runner.Error = [this, &runner](const std::string& Error, std::int32_t LastDLLError) {
+            events.push_back({"Error", Error, LastDLLError, runner.busy()});
+        };
+    }
+    // The kinds in order, with every run of GotChunk folded into one "GotChunk*".
+    std::string shape() const {
+        std::string out;
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            const bool chunk = events[i].kind == "GotChunk";
+            if (!chunk || i == 0 || events[i - 1].kind != "GotChunk") {
+                out += (out.empty() ? "" : " ") + events[i].kind + (chunk ? "*" : "");
+            }
+        }
+        return out;
+    }
+    std::string output() const {
+        std::string out;
+        for (const auto& event : events) {
+            out += event.kind == "GotChunk" || event.kind == "LastChunk" ? event.text : "";
+        }
+        return out;
+    }
     std::vector<RunEvent> events;
-
-    // The kinds in order, separated by blanks, e.g. "Starting GotChunk LastChunk Complete".
-    std::string sequence() const;
-    // The sequence with every run of GotChunk folded into one "GotChunk*".
-    std::string shape() const;
-    // The chunks put together.
-    std::string output() const;
-
-private:
-    ReadOutput& runner_;
 };
 
-// Runs the runner's stored command and returns how long ProcessCommand took.
-std::chrono::milliseconds timedRun(ReadOutput& runner);
-
-// The number of descriptors this process has open.
-int openDescriptorCount();
+inline int openDescriptorCount() {
+    const auto fds = std::filesystem::directory_iterator("/proc/self/fd");
+    return static_cast<int>(std::distance(begin(fds), end(fds)));
+}
 
 // True when this process has no child at all, not even a zombie.
-bool hasNoChildren();
+inline bool hasNoChildren() {
+    int status = 0;
+    return ::waitpid(-1, &status, WNOHANG) < 0 && errno == ECHILD;
+}
 
 } // namespace tolvane::test
 

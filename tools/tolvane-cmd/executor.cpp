@@ -8,13 +8,18 @@
 
 namespace tolvane::cmd {
 
+// As the Windows interpreter does with echo on: a blank line, the prompt, the line as it runs
+// (its variables expanded), a blank.
 void Executor::echo(const BatchLine& line) {
+    const bool plain = line.bytes.find('%') == std::string::npos;
+    const std::string shown =
+        plain ? line.bytes : toConsole(expandVariables(line.text, environmentVariable));
     std::string text;
-    text.reserve(folder_.promptText().size() + line.bytes.size() + 6);
+    text.reserve(folder_.promptText().size() + shown.size() + 6);
     text += "\r\n";
     text += folder_.promptText();
     text += '>';
-    text += line.bytes;
+    text += shown;
     text += " \r\n";
     writeOut(text);
 }

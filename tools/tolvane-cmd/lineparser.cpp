@@ -17,7 +17,55 @@ char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
+struct Expansion {
+    std::string text;
+    std::size_t end = 0;     // where reading goes on
+    bool makesField = false; // false for a variable whose value is empty
+};
+
+// The '%' at `at`: "%%" gives '%', a known "%NAME%" its value, an unknown one stays as typed.
+// Nothing for a lone '%', which is an ordinary character.
+std::optional<Expansion> expandReference(std::string_view line, std::size_t at,
+                                         const VariableLookup& lookup) {
+    if (at + 1 < line.size() && line[at + 1] == '%') {
+        return Expansion{"%", at + 2, true};
+    }
+    const std::size_t close = line.find('%', at + 1);
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view name = line.substr(at + 1, close - at - 1);
+    // A name never holds a blank or a quote, so a reference cannot reach across fields.
+    if (name.find_first_of(" \t\"") != name.npos) {
+        return std::nullopt;
+    }
+    if (auto value = lookup ? lookup(name) : std::nullopt) {
+        const bool makesField = !value->empty();
+        return Expansion{std::move(*value), close + 1, makesField};
+    }
+    // Unknown: the whole reference stays as typed, its closing sign included, so that sign
+    // cannot open another reference.
+    return Expansion{std::string(line.substr(at, close - at + 1)), close + 1, true};
+}
+
 } // namespace
+
+std::string expandVariables(std::string_view line, const VariableLookup& lookup) {
+    std::string text;
+    text.reserve(line.size());
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == '%') {
+            if (auto reference = expandReference(line, i, lookup)) {
+                text += reference->text;
+                i = reference->end;
+                continue;
+            }
+        }
+        text += line[i++];
+    }
+    return text;
+}
 
 std::vector<std::string> splitFields(std::string_view line, const VariableLookup& lookup) {
     std::vector<std::string> fields;
@@ -43,29 +91,10 @@ std::vector<std::string> splitFields(std::string_view line, const VariableLookup
             continue;
         }
         if (c == '%') {
-            if (i + 1 < line.size() && line[i + 1] == '%') {
-                field += '%';
-                started = true;
-                i += 2;
-                continue;
-            }
-            const std::size_t close = line.find('%', i + 1);
-            const std::string_view name = close == std::string_view::npos
-                                              ? std::string_view()
-                                              : line.substr(i + 1, close - i - 1);
-            // A name never holds a blank or a quote, so a reference cannot reach across fields.
-            if (close != std::string_view::npos && name.find_first_of(" \t\"") == name.npos) {
-                if (auto value = lookup ? lookup(name) : std::nullopt) {
-                    field += *value;
-                    started = started || !value->empty();
-                    i = close + 1;
-                    continue;
-                }
-                // Unknown: the whole reference stays as typed, its closing sign included, so
-                // that sign cannot open another reference.
-                field.append(line.substr(i, close - i + 1));
-                started = true;
-                i = close + 1;
+            if (auto reference = expandReference(line, i, lookup)) {
+                field += reference->text;
+                started = started || reference->makesField;
+                i = reference->end;
                 continue;
             }
         }

@@ -27,6 +27,10 @@ using VariableLookup = std::function<std::optional<std::string>(std::string_view
 
 std::vector<std::string> splitFields(std::string_view line, const VariableLookup& lookup);
 
+// The line with its variable references expanded by the same rules and nothing else changed:
+// what the interpreter echoes before it runs the line.
+std::string expandVariables(std::string_view line, const VariableLookup& lookup);
+
 // Looks a variable up in the process environment: the exact name first, else a name that
 // differs only in ASCII letter case, as Windows variable names ignore case.
 std::optional<std::string> environmentVariable(std::string_view name);

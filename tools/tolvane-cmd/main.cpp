@@ -3,9 +3,10 @@
 //
 //     tolvane-cmd /c <batch file>
 //
-// The batch file is a Windows path resolved through the Wine prefix, or a host path. The exit
-// status is the errorlevel of the last command; one above 255 (such as 9009, program not found)
-// becomes 255, so a failure never reads as success once the system cuts it to eight bits.
+// The text after /c is read by the Windows interpreter's quote rule. The batch file is a Windows
+// path resolved through the Wine prefix, or a host path (relative ones from the working folder).
+// The exit status is the errorlevel of the last command; one above 255 (such as 9009, program not
+// found) becomes 255, so a failure never reads as success once the system cuts it to eight bits.
 
 #include "batchreader.h"
 #include "console.h"
@@ -13,6 +14,7 @@
 #include "platform/codepage.h"
 #include "platform/hostpath.h"
 #include "platform/winpath.h"
+#include "slashc.h"
 #include "workingfolder.h"
 
 #include <csignal>
@@ -22,26 +24,18 @@ namespace {
 
 using namespace tolvane;
 
-// The runner may hand the path over in quotes, or split at its blanks: put it back together.
-std::string batchArgument(int argc, char** argv) {
-    std::string text;
-    for (int i = 2; i < argc; ++i) {
-        if (i > 2) {
-            text += ' ';
-        }
-        text += argv[i];
+// A Windows path (absolute, or from the working folder, letters in any case) or a host path.
+std::optional<std::filesystem::path> locateBatch(const cmd::WorkingFolder& folder,
+                                                 std::string_view name) {
+    if (!name.empty() && name.front() == '/') {
+        return std::filesystem::path(name);
     }
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        text = text.substr(1, text.size() - 2);
-    }
-    return text;
+    return folder.resolve(name);
 }
 
-std::optional<std::filesystem::path> locateBatch(const std::string& name) {
-    if (platform::driveLetterOf(name) != 0) {
-        return platform::toHostPath(name);
-    }
-    return std::filesystem::path(name);
+bool isFile(const std::optional<std::filesystem::path>& host) {
+    struct stat info {};
+    return host && ::stat(host->c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 int exitStatus(int errorlevel) {
@@ -54,10 +48,14 @@ int run(int argc, char** argv) {
                       "Runs a batch file written by Tolvane as the Windows interpreter would.\r\n");
         return 1;
     }
-    const std::string name = batchArgument(argc, argv);
-    auto host = locateBatch(name);
-    struct stat info {};
-    if (!host || ::stat(host->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    const cmd::WorkingFolder folder;
+    const auto namesFile = [&folder](std::string_view name) {
+        return isFile(locateBatch(folder, name));
+    };
+    const std::string commandLine = cmd::joinArguments({argv + 2, argv + argc});
+    const std::string name = cmd::firstWord(cmd::applyQuoteRule(commandLine, namesFile));
+    const auto host = locateBatch(folder, name);
+    if (!isFile(host)) {
         cmd::reportNotRecognized(name);
         return exitStatus(cmd::kNotRecognized);
     }
@@ -66,7 +64,6 @@ int run(int argc, char** argv) {
         cmd::writeErr(cmd::windowsMessage(error.code) + "\r\n");
         return 1;
     }
-    const cmd::WorkingFolder folder;
     cmd::Executor executor(folder);
     return exitStatus(executor.runBatch(cmd::splitBatch(contents)));
 }

@@ -3,17 +3,16 @@
 #include "console.h"
 #include "platform/hostpath.h"
 #include "platform/posix/errors.h"
+#include "platform/posix/spawn.h"
 #include "platform/winpath.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tolvane::cmd {
 namespace fs = std::filesystem;
@@ -39,20 +38,11 @@ bool startsWithMz(const fs::path& path) {
 // wine as the shell would find it; looked up once per job.
 const std::optional<fs::path>& wineProgram() {
     static const std::optional<fs::path> found = []() -> std::optional<fs::path> {
-        const char* path = std::getenv("PATH");
-        std::string_view rest = path ? path : "";
-        while (true) {
-            const std::size_t colon = rest.find(':');
-            std::string_view dir = rest.substr(0, colon);
-            fs::path candidate = fs::path(dir.empty() ? "." : std::string(dir)) / "wine";
-            if (::access(candidate.c_str(), X_OK) == 0 && isRegularFile(candidate)) {
-                return candidate;
-            }
-            if (colon == std::string_view::npos) {
-                return std::nullopt;
-            }
-            rest.remove_prefix(colon + 1);
+        std::string path;
+        if (platform::findProgram("wine", path) != 0) {
+            return std::nullopt;
         }
+        return fs::path(path);
     }();
     return found;
 }
@@ -66,30 +56,77 @@ std::string hostArgument(const std::string& field) {
     return field;
 }
 
-int spawnAndWait(const fs::path& executable, std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (auto& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int err = ::posix_spawn(&pid, executable.c_str(), nullptr, nullptr, argv.data(), environ);
-    if (err != 0) {
-        const int code = platform::windowsCodeForErrno(err);
-        writeErr(windowsMessage(code) + "\r\n");
-        return err == ENOENT ? kNotRecognized : 1;
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            return 1;
-        }
-    }
+int exitCodeOf(int status) {
     if (WIFEXITED(status)) {
         return WEXITSTATUS(status);
     }
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 1;
+}
+
+// Copies what the program writes to our own output until it has ended, then what it left in
+// its pipe, and no more: processes it leaves behind (Wine's system processes above all) keep the
+// pipe's write end, and must hold neither this line nor the job's end. Returns the errorlevel.
+int relayUntilEnded(pid_t pid, int readEnd) {
+    char buffer[4096];
+    int status = 0;
+    bool ended = false;
+    bool outputClosed = false;
+    std::size_t drainBudget = 0;
+    for (;;) {
+        if (!ended) {
+            const pid_t got = ::waitpid(pid, &status, WNOHANG);
+            if (got == pid || (got < 0 && errno != EINTR)) {
+                ended = true;
+                const int size = ::fcntl(readEnd, F_GETPIPE_SZ);
+                drainBudget = size > 0 ? static_cast<std::size_t>(size) : sizeof buffer;
+            }
+        }
+        const std::size_t wanted =
+            ended && drainBudget < sizeof buffer ? drainBudget : sizeof buffer;
+        const ssize_t n = outputClosed || wanted == 0 ? 0 : ::read(readEnd, buffer, wanted);
+        if (n > 0) {
+            writeOut(std::string_view(buffer, static_cast<std::size_t>(n)));
+            drainBudget -= ended ? static_cast<std::size_t>(n) : 0;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        outputClosed = outputClosed || n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        if (ended) {
+            return exitCodeOf(status);
+        }
+        // Nothing to read now: wait a little for output or for the program's end.
+        pollfd ready{readEnd, POLLIN, 0};
+        ::poll(&ready, outputClosed ? 0 : 1, 20);
+    }
+}
+
+int spawnAndRelay(const fs::path& executable, std::vector<std::string> arguments) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        writeErr(windowsMessage(platform::windowsCodeForErrno(errno)) + "\r\n");
+        return 1;
+    }
+    // The program's end of the pipe blocks as an ordinary output does.
+    ::fcntl(ends[1], F_SETFL, ::fcntl(ends[1], F_GETFL) & ~O_NONBLOCK);
+    platform::SpawnRequest request;
+    request.program = executable.string();
+    request.arguments = std::move(arguments);
+    // The program reads what we read; with our input closed it gets none.
+    request.input = ::fcntl(STDIN_FILENO, F_GETFD) >= 0 ? STDIN_FILENO : -1;
+    request.output = ends[1];
+    pid_t pid = 0;
+    const int err = platform::spawnProcess(request, pid);
+    ::close(ends[1]);
+    if (err != 0) {
+        ::close(ends[0]);
+        writeErr(windowsMessage(platform::windowsCodeForErrno(err)) + "\r\n");
+        return err == ENOENT ? kNotRecognized : 1;
+    }
+    const int errorlevel = relayUntilEnded(pid, ends[0]);
+    ::close(ends[0]);
+    return errorlevel;
 }
 
 } // namespace
@@ -143,13 +180,13 @@ int runProgram(const Program& program, const std::vector<std::string>& fields) {
         arguments.push_back("wine");
         arguments.push_back(program.windowsPath);
         arguments.insert(arguments.end(), fields.begin() + 1, fields.end());
-        return spawnAndWait(*wine, arguments);
+        return spawnAndRelay(*wine, std::move(arguments));
     }
     arguments.push_back(program.host.string());
     for (std::size_t i = 1; i < fields.size(); ++i) {
         arguments.push_back(hostArgument(fields[i]));
     }
-    return spawnAndWait(program.host, arguments);
+    return spawnAndRelay(program.host, std::move(arguments));
 }
 
 } // namespace tolvane::cmd

@@ -43,8 +43,8 @@ private:
     std::map<std::string, Known, std::less<>> known_;
 };
 
-// Runs the program with the line's fields and waits for it; its output goes straight to the
-// interpreter's own stdout and stderr. Returns the errorlevel.
+// Runs the program with the line's fields and waits for it, relaying its output (standard output
+// and error, in one pipe of its own) to the interpreter's own. Returns the errorlevel.
 int runProgram(const Program& program, const std::vector<std::string>& fields);
 
 } // namespace tolvane::cmd

@@ -6,16 +6,8 @@
 
 namespace tolvane::platform {
 
-std::string defaultFolderWindowProgram() {
-    wchar_t self[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, length);
-    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"tolvane-folder.exe";
-    return narrowToUtf8Wide(path);
-}
-
 DetachedFolderWindowLauncher::DetachedFolderWindowLauncher(std::string program)
-    : program_(program.empty() ? defaultFolderWindowProgram() : std::move(program)) {}
+    : program_(std::move(program)) {}
 
 SystemError DetachedFolderWindowLauncher::open(const std::string& winPath) {
     return start(winPath, nullptr);

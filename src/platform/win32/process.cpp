@@ -58,16 +58,8 @@ std::string toNarrowCodePage(std::string_view utf8) {
 
 } // namespace
 
-std::string commandInterpreter() {
-    // Not set: the empty string, and the command line then begins with " /c ".
-    const DWORD size = GetEnvironmentVariableW(L"ComSpec", nullptr, 0);
-    if (size == 0) {
-        return {};
-    }
-    std::wstring value(size, L'\0');
-    const DWORD length = GetEnvironmentVariableW(L"ComSpec", value.data(), size);
-    value.resize(length < size ? length : 0);
-    return narrowToUtf8Wide(value);
+Invocation interpreterInvocation(const std::string& interpreter, const std::string& quotedCommand) {
+    return {interpreter + " /c \"" + quotedCommand + '"', {}};
 }
 
 CommandProcess::CommandProcess() : handles_(std::make_unique<Handles>()) {}
@@ -87,7 +79,7 @@ std::int32_t CommandProcess::createPipe() {
     return 0;
 }
 
-std::int32_t CommandProcess::start(const std::string& commandLine) {
+std::int32_t CommandProcess::start(const Invocation& invocation) {
     SECURITY_ATTRIBUTES attributes = inheritableAttributes();
 
     STARTUPINFOA startup{};
@@ -99,7 +91,7 @@ std::int32_t CommandProcess::start(const std::string& commandLine) {
     startup.hStdError = handles_->writeEnd;
 
     // CreateProcessA may write into the command line, so it gets a buffer of its own.
-    const std::string narrow = toNarrowCodePage(commandLine);
+    const std::string narrow = toNarrowCodePage(invocation.commandLine);
     std::vector<char> line(narrow.begin(), narrow.end());
     line.push_back('\0');
 

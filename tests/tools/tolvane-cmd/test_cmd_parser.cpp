@@ -1,7 +1,9 @@
-// How the interpreter reads a batch file: lines, and the fields of one line.
+// How the interpreter reads a batch file: lines, the fields of one line, what it echoes, and
+// the command after "/c".
 
 #include "batchreader.h"
 #include "lineparser.h"
+#include "slashc.h"
 
 #include <QTest>
 
@@ -26,8 +28,13 @@ using Fields = std::vector<std::string>;
 class CmdParserTest : public QObject {
     Q_OBJECT
 private slots:
-    void splitsFields() {
-        const std::pair<const char*, Fields> cases[] = {
+    void splitsFieldsAndEchoesTheLineExpanded() {
+        struct Case {
+            const char* line;
+            Fields fields;
+            const char* echoed = nullptr; // nullptr: the line as it is
+        };
+        const Case cases[] = {
             {"a  b\tc", {"a", "b", "c"}},
             {"  a b  ", {"a", "b"}},
             {" \t ", {}},
@@ -41,28 +48,48 @@ private slots:
             // No chaining or redirection.
             {"x & touch pwned.unr|a>b<c^d", {"x", "&", "touch", "pwned.unr|a>b<c^d"}},
             // A doubled percent is one, and never part of a reference.
-            {"50%%.unr %%%%", {"50%.unr", "%%"}},
-            {"%%GAME%%", {"%GAME%"}},
+            {"\"Song 100%% !loud.umx\" %%%%",
+             {"Song 100% !loud.umx", "%%"},
+             "\"Song 100% !loud.umx\" %%"},
+            {"%%GAME%%", {"%GAME%"}, "%GAME%"},
             // Variables: their values are literal, an empty one makes no field unless quoted,
             // an unknown one stays as typed.
-            {"%GAME%\\System\\ucc.exe %game%", {"C:\\UT\\System\\ucc.exe", "%game%"}},
-            {"%SPACED% %QUOTE% z", {"a b", "x\"y", "z"}},
-            {"a %EMPTY% b", {"a", "b"}},
-            {"\"%EMPTY%\"", {""}},
+            {"%GAME%\\System\\ucc.exe %game%",
+             {"C:\\UT\\System\\ucc.exe", "%game%"},
+             "C:\\UT\\System\\ucc.exe %game%"},
+            {"%SPACED% %QUOTE% z", {"a b", "x\"y", "z"}, "a b x\"y z"},
+            {"a %EMPTY% b", {"a", "b"}, "a  b"},
+            {"\"%EMPTY%\"", {""}, "\"\""},
             {"%NOPE%GAME% 50%.unr %", {"%NOPE%GAME%", "50%.unr", "%"}},
         };
-        for (const auto& [line, fields] : cases) {
+        for (const auto& [line, fields, echoed] : cases) {
             QVERIFY2(splitFields(line, fakeEnvironment) == fields, line);
+            QCOMPARE(expandVariables(line, fakeEnvironment), std::string(echoed ? echoed : line));
         }
     }
 
-    void environmentNamesIgnoreLetterCase() {
-        ::setenv("TolvaneCmdProbe", "found", 1);
-        QCOMPARE(environmentVariable("TOLVANECMDPROBE").value_or("-"), std::string("found"));
-        QCOMPARE(environmentVariable("TolvaneCmdProbe").value_or("-"), std::string("found"));
-        ::unsetenv("TolvaneCmdProbe");
-        QVERIFY(!environmentVariable("TOLVANECMDPROBE"));
-        QVERIFY(!environmentVariable(""));
+    void readsTheCommandAfterSlashCAsTheWindowsInterpreterDoes() {
+        const auto exists = [](std::string_view name) {
+            return name == "C:\\Games\\Unreal Tournament\\uccmake.bat";
+        };
+        const std::pair<const char*, const char*> cases[] = {
+            {"\"C:\\UT\\uccmake.bat\"", "C:\\UT\\uccmake.bat"},
+            {"uccmake.bat", "uccmake.bat"},
+            {"\"uccmake.bat\" extra", "uccmake.bat"},
+            // Two quotes around an existing name with a blank and no special sign: kept.
+            {"\"C:\\Games\\Unreal Tournament\\uccmake.bat\"",
+             "C:\\Games\\Unreal Tournament\\uccmake.bat"},
+            {"\"C:\\Games\\Unreal Tournament\\none.bat\"", "C:\\Games\\Unreal"},
+            // A parenthesis: the outer pair goes, so only a second pair keeps the path whole.
+            {"\"C:\\Program Files (x86)\\UT\\uccmake.bat\"", "C:\\Program"},
+            {"\"\"C:\\Program Files (x86)\\UT\\uccmake.bat\"\"",
+             "C:\\Program Files (x86)\\UT\\uccmake.bat"},
+        };
+        for (const auto& [text, word] : cases) {
+            QCOMPARE(firstWord(applyQuoteRule(text, exists)), std::string(word));
+        }
+        QCOMPARE(joinArguments({"C:\\My Games\\job.bat", "", "x"}),
+                 std::string("\"C:\\My Games\\job.bat\" \"\" x"));
     }
 
     void readsLinesInTheWindowsCodePage() {

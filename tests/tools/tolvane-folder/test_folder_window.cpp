@@ -1,6 +1,7 @@
 // The folder window: its listing, its navigation, a missing folder, and its program.
 
 #include "FolderWindow.h"
+#include "common/HelperPrograms.h"
 #include "platform/folderwindow.h"
 #include "support/ProcessFacts.h"
 #include "support/TempPrefix.h"
@@ -108,7 +109,7 @@ private slots:
     void theProgramStartsAndStaysOpen() {
         test::TempPrefix prefix;
         prefix.makeFolder("UT/Maps");
-        platform::DetachedFolderWindowLauncher launcher; // tolvane-folder beside this test
+        platform::DetachedFolderWindowLauncher launcher(folderWindowProgram()); // beside this test
         qputenv("QT_QPA_PLATFORM", "offscreen");
         int pid = 0;
         const auto error = launcher.start("C:\\UT\\Maps", &pid);

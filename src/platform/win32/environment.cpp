@@ -1,0 +1,32 @@
+#include "platform/environment.h"
+
+#include "platform/win32/wide.h"
+
+#include <windows.h>
+
+namespace tolvane::platform {
+
+std::string environmentVariable(std::string_view name) {
+    const std::wstring wideName = widen(name);
+    const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (size == 0) {
+        return {};
+    }
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
+    value.resize(length < size ? length : 0);
+    return narrowToUtf8Wide(value);
+}
+
+std::string ownProgramFolder() {
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    std::wstring path(self, length);
+    path.erase(path.find_last_of(L'\\') + 1);
+    return narrowToUtf8Wide(path);
+}
+
+} // namespace tolvane::platform

@@ -1,0 +1,87 @@
+// When a run ends: when the interpreter has ended and its output is read, whatever it left
+// running; and that runs, however they end, leave no descriptor and no child behind.
+#include "RunnerHarness.h"
+
+#include <csignal>
+#include <stdexcept>
+
+using namespace tolvane;
+using namespace tolvane::test;
+
+class RunnerEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void theRunEndsWhenTheInterpreterEndsWithAllItWroteShown() {
+        // A program left running holds the output open for 30 s, as Wine's system processes do.
+        ScriptedInterpreter interpreter("echo \"group $$\"; (exec sleep 30) &\n"
+                                        "head -c 100000 /dev/zero | tr '\\0' x; echo; echo last");
+        ReadOutput runner;
+        EventLog log(runner);
+        runner.SetCommand("C:\\job.bat");
+        runner.ProcessCommand();
+        const std::string output = log.output();
+        const pid_t group = std::stoi(output.substr(6));
+        const bool holderStillThere = ::kill(-group, 0) == 0;
+        ::kill(-group, SIGKILL);
+        QVERIFY(holderStillThere);
+        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
+        QCOMPARE(output.substr(output.find('\n') + 1), std::string(100000, 'x') + "\nlast\n");
+        QVERIFY(hasNoChildren());
+    }
+
+    void anInterpreterThatClosesItsOutputEarlyIsWaitedFor() {
+        ScriptedInterpreter interpreter(
+            "echo before; exec >&- 2>&-; sleep 0.3; touch \"$(dirname \"$0\")/finished\"");
+        ReadOutput runner;
+        EventLog log(runner);
+        int yields = 0;
+        runner.yield = [&] { ++yields; };
+        runner.SetCommand("C:\\job.bat");
+        runner.ProcessCommand();
+        QVERIFY(std::filesystem::exists(interpreter.folder() / "finished"));
+        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
+        QCOMPARE(log.output(), std::string("before\n"));
+        QVERIFY2(yields > 3, "the host must be served while the command is silent");
+    }
+
+    void manyRunsLeaveNoDescriptorAndNoChild() {
+        ScriptedInterpreter scripts("echo unused");
+        const std::string missing = (scripts.folder() / "missing").string();
+        const std::string holder =
+            scripts.addFile("holder", "#!/bin/sh\n(exec sleep 0.5) &\necho early\n", true);
+        const int descriptors = openDescriptorCount();
+        ReadOutput runner;
+        EventLog log(runner);
+        int completed = 0;
+        for (int i = 0; i < 60; ++i) {
+            // Plain runs, starts that fail, refusals, and runs whose output outlives them.
+            ScopedEnv env("ComSpec", i % 3 == 0 ? holder : i % 5 == 1 ? missing : "/bin/echo");
+            runner.SetCommand(i % 7 == 2 ? "" : "C:\\job.bat");
+            log.events.clear();
+            runner.ProcessCommand();
+            completed += log.events.back().kind == "Complete" ? 1 : 0;
+        }
+        QCOMPARE(completed, 44);
+        QCOMPARE(openDescriptorCount(), descriptors);
+        QVERIFY(hasNoChildren());
+    }
+
+    void aHandlerThatThrowsStillReleasesTheRun() {
+        ScriptedInterpreter interpreter("echo one; sleep 0.1; echo two");
+        const int descriptors = openDescriptorCount();
+        ReadOutput runner;
+        runner.SetCommand("C:\\job.bat");
+        runner.GotChunk = [](const std::string&, bool) { throw std::runtime_error("handler"); };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, runner.ProcessCommand());
+        QVERIFY(!runner.busy());
+        QCOMPARE(openDescriptorCount(), descriptors);
+        // The abandoned interpreter runs on, and is reaped once it has ended.
+        EventLog log(runner);
+        runner.ProcessCommand();
+        QCOMPARE(log.output(), std::string("one\ntwo\n"));
+        QVERIFY(hasNoChildren());
+    }
+};
+
+QTEST_GUILESS_MAIN(RunnerEnd)
+#include "test_runner_end.moc"
