@@ -112,10 +112,11 @@ void checkJob(const JobRecord& job) {
 
 void compressAndDecompress(const std::vector<std::string>& names) {
     REQUIRE(Module1::GetGameFolder() == kGame);
-    std::vector<std::string> sources, compressed;
+    std::vector<std::string> sources, compressed, compressedNames;
     for (const auto& name : names) {
         sources.push_back(kGame + "\\Maps\\" + name);
         compressed.push_back(kGame + "\\Compressed\\" + name + ".uz");
+        compressedNames.push_back(name + ".uz");
         REQUIRE_FALSE(platform::writeFileBytes(sources.back(), packageBytes(name)));
     }
     std::sort(sources.begin(), sources.end()); // the selection list is sorted
@@ -123,27 +124,20 @@ void compressAndDecompress(const std::vector<std::string>& names) {
 
     const JobRecord compress = runJob(sources, names, JobMode::Compress);
     checkJob(compress);
-    std::vector<std::string> uzNames;
+    const JobRecord decompress = runJob(compressed, compressedNames, JobMode::Decompress);
+    checkJob(decompress);
     for (const auto& name : names) {
-        uzNames.push_back(name + ".uz");
+        // The tool's own lines, decoded from the code page as they came.
         CHECK_MESSAGE(compress.output.find("Compressed " + kGame + "\\Maps\\" + name + " -> ") !=
                           std::string::npos,
                       compress.output);
-        CHECK(platform::fileExists(kGame + "\\Compressed\\" + name + ".uz"));
-    }
-
-    const JobRecord decompress = runJob(compressed, uzNames, JobMode::Decompress);
-    checkJob(decompress);
-    for (const auto& name : names) {
         const bool sameBytes = readFile(kGame + "\\Decompressed\\" + name) == packageBytes(name);
         CHECK_MESSAGE(sameBytes, decompress.output);
-        for (const std::string& leftover :
+        for (const std::string& file :
              {kGame + "\\Maps\\" + name, kGame + "\\Decompressed\\" + name,
               kGame + "\\Compressed\\" + name + ".uz"}) {
-            if (platform::fileExists(leftover)) {
-                CHECK_FALSE(platform::deleteFile(leftover, false));
-                CHECK_FALSE(platform::fileExists(leftover));
-            }
+            CHECK_FALSE(platform::deleteFile(file, false));
+            CHECK_FALSE(platform::fileExists(file));
         }
     }
 }
@@ -159,10 +153,10 @@ TEST_CASE("A job through the Windows runner and Wine's cmd.exe") {
 #else
 
 // Sets the interpreter and the state of the wineserver for one case, and clears both after it.
+// With no server left over from the case before, the job's first wine starts one, and with it
+// Wine's own processes, which inherit the job's output pipe.
 struct InterpreterAndServer {
     InterpreterAndServer(const char* comSpec, bool persistentServer) {
-        // No server left over from the case before: the job's first wine starts one, and with it
-        // Wine's own processes, which inherit the job's output pipe.
         stopServer();
         if (persistentServer) {
             REQUIRE(std::system("wineserver -p") == 0);
