@@ -15,6 +15,8 @@ if [ "${1:-}" = "--tests" ]; then
         g++-mingw-w64-x86-64-posix # the Windows cross-build of the core
         desktop-file-utils         # checks the installed desktop entry
         bzip2                      # the .uz benchmark's yardstick
+        wine wine64                # jobs under real Wine, and the Windows build's tests
+        doctest-dev                # the test framework of the Qt-free tests run under Wine
     )
 fi
 

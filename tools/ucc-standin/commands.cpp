@@ -30,8 +30,8 @@ void fail(Output output, const std::string& subject, const std::string& reason) 
 // mapping of the Wine prefix.
 std::optional<fs::path> resolveInput(const std::string& argument) {
     std::error_code code;
-    if (fs::exists(argument, code)) {
-        return fs::path(argument);
+    if (const fs::path given = pathFromUtf8(argument); fs::exists(given, code)) {
+        return given;
     }
     if (auto host = platform::toHostPath(argument); host && fs::exists(*host, code)) {
         return host;
@@ -49,7 +49,7 @@ std::string printable(std::string text) {
 // How a file is named in the output: the Windows path the user queued when the prefix maps the
 // host path back, else the argument as given.
 std::string displayName(const std::string& argument) {
-    const fs::path path(argument);
+    const fs::path path = pathFromUtf8(argument);
     if (path.is_absolute()) {
         if (auto windows = platform::toWindowsPath(path)) {
             return *windows;
@@ -59,7 +59,7 @@ std::string displayName(const std::string& argument) {
 }
 
 std::string displayName(const fs::path& path) {
-    return displayName(path.string());
+    return displayName(utf8Of(path));
 }
 
 std::string percentOf(std::size_t part, std::size_t whole) {
@@ -76,7 +76,7 @@ bool compressFile(const std::string& argument, Output output) {
     }
     const std::string shown = displayName(argument);
     output.out << "Compressing " << shown << "\n";
-    const std::string name = source->filename().string();
+    const std::string name = utf8Of(source->filename());
     if (auto problem = uz::storedNameProblem(name)) {
         fail(output, argument, "cannot store this file name (" + *problem + ")");
         return false;
@@ -93,7 +93,8 @@ bool compressFile(const std::string& argument, Output output) {
                    << " does not start with the package tag; compressing it anyway\n";
     }
     const uz::Bytes packed = uz::compressUz(data, name);
-    const fs::path target = fs::path(source->string() + ".uz");
+    fs::path target = *source;
+    target += ".uz";
     if (!writeFileAtomically(target, packed, error)) {
         fail(output, argument, error);
         return false;
@@ -140,7 +141,7 @@ bool decompressFile(const std::string& argument, const fs::path& targetFolder, O
         fail(output, argument, std::string("damaged or not a .uz file: ") + e.what());
         return false;
     }
-    const fs::path target = targetFolder / contents.name;
+    const fs::path target = targetFolder / pathFromUtf8(contents.name);
     std::error_code code;
     if (fs::equivalent(target, targetFolder / executableName(), code)) {
         fail(output, argument,

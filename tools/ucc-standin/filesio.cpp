@@ -7,8 +7,15 @@
 #include <memory>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #ifdef _WIN32
+#include "platform/win32/wide.h"
+
+#include <io.h>
 #include <process.h>
+#include <shellapi.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -37,6 +44,39 @@ int processId() {
 #endif
 }
 
+std::FILE* openForReading(const fs::path& path) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"rb");
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+// Creates the file only when no file of that name exists, so that nothing the tool did not make
+// is ever written over. The C library's "x" mode does this too, but the Windows one rejects it.
+std::FILE* createNewFile(const fs::path& path) {
+#ifdef _WIN32
+    const int fd =
+        _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "wb");
+#else
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+#endif
+    if (fd >= 0 && !file) {
+        const int error = errno;
+#ifdef _WIN32
+        _close(fd);
+#else
+        ::close(fd);
+#endif
+        std::error_code ignored;
+        fs::remove(path, ignored);
+        errno = error;
+    }
+    return file;
+}
+
 } // namespace
 
 bool readWholeFile(const fs::path& path, std::size_t maxSize, uz::Bytes& bytes,
@@ -46,7 +86,7 @@ bool readWholeFile(const fs::path& path, std::size_t maxSize, uz::Bytes& bytes,
         error = "is a folder, not a file";
         return false;
     }
-    FileHandle file(std::fopen(path.string().c_str(), "rb"));
+    FileHandle file(openForReading(path));
     if (!file) {
         error = systemReason(errno);
         return false;
@@ -85,11 +125,12 @@ std::string temporaryName(const std::string& targetName) {
 }
 
 bool writeFileAtomically(const fs::path& target, const uz::Bytes& bytes, std::string& error) {
-    const fs::path temporary = target.parent_path() / temporaryName(target.filename().string());
-    FileHandle file(std::fopen(temporary.string().c_str(), "wbx"));
+    const fs::path temporary =
+        target.parent_path() / pathFromUtf8(temporaryName(utf8Of(target.filename())));
+    FileHandle file(createNewFile(temporary));
     if (!file) {
         error =
-            "cannot create a file in " + target.parent_path().string() + ": " + systemReason(errno);
+            "cannot create a file in " + utf8Of(target.parent_path()) + ": " + systemReason(errno);
         return false;
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
@@ -98,13 +139,13 @@ bool writeFileAtomically(const fs::path& target, const uz::Bytes& bytes, std::st
     const bool closed = std::fclose(file.release()) == 0;
     std::error_code code;
     if (!written || !closed) {
-        error = "cannot write " + target.string() + ": " + systemReason(writeError);
+        error = "cannot write " + utf8Of(target) + ": " + systemReason(writeError);
         fs::remove(temporary, code);
         return false;
     }
     fs::rename(temporary, target, code);
     if (code) {
-        error = "cannot write " + target.string() + ": " + code.message();
+        error = "cannot write " + utf8Of(target) + ": " + code.message();
         std::error_code ignored;
         fs::remove(temporary, ignored);
         return false;
@@ -125,6 +166,40 @@ fs::path executablePath() {
 #endif
 }
 } // namespace
+
+fs::path pathFromUtf8(const std::string& text) {
+#ifdef _WIN32
+    return fs::path(platform::widen(text));
+#else
+    return fs::path(text);
+#endif
+}
+
+std::string utf8Of(const fs::path& path) {
+#ifdef _WIN32
+    return platform::narrowToUtf8Wide(path.native());
+#else
+    return path.native();
+#endif
+}
+
+std::vector<std::string> commandArguments(int argc, char** argv) {
+#ifdef _WIN32
+    // The narrow arguments are in the ANSI code page, which cannot hold every file name.
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> out;
+    for (int i = 1; wide && i < count; ++i) {
+        out.push_back(platform::narrowToUtf8Wide(wide[i]));
+    }
+    LocalFree(wide);
+    return out;
+#else
+    return std::vector<std::string>(argv + 1, argv + argc);
+#endif
+}
 
 fs::path executableFolder() {
     return executablePath().parent_path();

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tolvane::standin {
 
@@ -17,6 +18,14 @@ bool readWholeFile(const std::filesystem::path& path, std::size_t maxSize, uz::B
 // behind and the reason is returned.
 bool writeFileAtomically(const std::filesystem::path& target, const uz::Bytes& bytes,
                          std::string& error);
+
+// A path from the program's UTF-8 text, and the UTF-8 text of a path. On Linux both are the bytes;
+// on Windows, where a path is UTF-16, the narrow forms would go through the ANSI code page.
+std::filesystem::path pathFromUtf8(const std::string& text);
+std::string utf8Of(const std::filesystem::path& path);
+
+// The command line's arguments after the program's name, as UTF-8.
+std::vector<std::string> commandArguments(int argc, char** argv);
 
 // The folder this program's executable lies in, and the executable's file name.
 std::filesystem::path executableFolder();

@@ -8,6 +8,13 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include "platform/win32/wide.h"
+
+#include <cstdio>
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr const char* kHelp =
@@ -37,10 +44,62 @@ int usageError(const std::string& message) {
     return 2;
 }
 
-} // namespace
+#ifdef _WIN32
+// The program's text is UTF-8; what it writes goes out in the ANSI code page, as the game's own
+// tool writes it and as whoever reads the output decodes it. Text is converted when flushed,
+// which the commands do at the end of each line.
+class AnsiStream : public std::streambuf {
+public:
+    explicit AnsiStream(std::FILE* file) : file_(file) {}
+    ~AnsiStream() override { sync(); }
 
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            pending_ += traits_type::to_char_type(c);
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        pending_.append(text, static_cast<std::size_t>(count));
+        return count;
+    }
+    int sync() override {
+        const std::wstring wide = tolvane::platform::widen(pending_);
+        pending_.clear();
+        if (wide.empty()) {
+            return std::fflush(file_);
+        }
+        const int size = static_cast<int>(wide.size());
+        const int n =
+            WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+        std::string ansi(static_cast<std::size_t>(n), '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), n, nullptr, nullptr);
+        std::fwrite(ansi.data(), 1, ansi.size(), file_);
+        return std::fflush(file_);
+    }
+
+private:
+    std::FILE* file_;
+    std::string pending_;
+};
+
+// Puts the ANSI streams in place of the standard ones for as long as it lives.
+struct AnsiStandardStreams {
+    AnsiStream out{stdout};
+    AnsiStream err{stderr};
+    std::streambuf* savedOut = std::cout.rdbuf(&out);
+    std::streambuf* savedErr = std::cerr.rdbuf(&err);
+    ~AnsiStandardStreams() {
+        std::cout.flush();
+        std::cerr.flush();
+        std::cout.rdbuf(savedOut);
+        std::cerr.rdbuf(savedErr);
+    }
+};
+#endif
+
+int run(const std::vector<std::string>& args) {
     if (args.empty() || sameWord(args[0], "--help") || sameWord(args[0], "-h") ||
         sameWord(args[0], "help") || sameWord(args[0], "/?")) {
         std::cout << kHelp;
@@ -63,4 +122,13 @@ int main(int argc, char** argv) {
         allDone = allDone && done;
     }
     return allDone ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    const AnsiStandardStreams ansi;
+#endif
+    return run(tolvane::standin::commandArguments(argc, argv));
 }

@@ -1,6 +1,7 @@
 // Starting a command with captured output on Windows: an inheritable anonymous pipe, the
 // interpreter started hidden with both output streams on the pipe's write end, and reads from
-// the read end until every holder of the write end has closed it.
+// the read end until the interpreter has ended and its output is read, or every holder of the
+// write end has closed it.
 
 #include "platform/process.h"
 
@@ -115,13 +116,21 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
         return ReadStatus::Ended;
     }
     // An anonymous pipe cannot be waited on with a time limit: peek in short naps until output
-    // is there, the pipe has broken (the read below then fails), or the time is up.
+    // is there, the pipe has broken (the read below then fails), the interpreter has ended, or
+    // the time is up. The job ends with the interpreter: processes it started may live on and
+    // hold the pipe (Wine's own services do), but what it wrote before it ended is in the pipe
+    // already, so once that is read there is nothing more to wait for.
     const ULONGLONG begin = GetTickCount64();
     for (;;) {
+        const bool ended = handles_->process == nullptr ||
+                           WaitForSingleObject(handles_->process, 0) == WAIT_OBJECT_0;
         DWORD available = 0;
         if (!PeekNamedPipe(handles_->readEnd, nullptr, 0, nullptr, &available, nullptr) ||
             available > 0) {
             break;
+        }
+        if (ended) {
+            return ReadStatus::Ended;
         }
         const ULONGLONG elapsed = GetTickCount64() - begin;
         if (elapsed >= static_cast<ULONGLONG>(waitMilliseconds)) {

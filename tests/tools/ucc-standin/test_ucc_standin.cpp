@@ -2,7 +2,6 @@
 // source, decompresses into its own folder, and refuses bad input with one line, a non-zero exit
 // and no file left behind.
 
-#include "support/TempPrefix.h"
 #include "uz/uzfile.h"
 
 #include <QCoreApplication>
@@ -112,18 +111,6 @@ private slots:
         QVERIFY(run1.out.contains("Note: " + path(maps_ / "tiny.txt") + " does not start with"));
         QVERIFY(run1.out.contains("Warning: " + path(maps_ / "tiny.txt.uz") + " is larger"));
         QVERIFY(fs::exists(maps_ / "tiny.txt.uz"));
-    }
-
-    void acceptsWindowsPathsOfThePrefix() {
-        test::TempPrefix prefix;
-        prefix.makeFile("UT/Maps/CTF-Face.unr", "\xc1\x83\x2a\x9e face");
-        const Run packed = run({"Compress", "C:\\UT\\Maps\\CTF-Face.unr"});
-        QCOMPARE(packed.exitCode, 0);
-        QVERIFY(fs::exists(prefix.driveC() / "UT" / "Maps" / "CTF-Face.unr.uz"));
-        const Run unpacked = run({"Decompress", "C:\\UT\\Maps\\CTF-Face.unr.uz"});
-        QCOMPARE(unpacked.exitCode, 0);
-        QCOMPARE(readBytes(system_ / "CTF-Face.unr"),
-                 (uz::Bytes{0xc1, 0x83, 0x2a, 0x9e, ' ', 'f', 'a', 'c', 'e'}));
     }
 
     void refusesBadInputWithOneLineAndLeavesNothing_data() {

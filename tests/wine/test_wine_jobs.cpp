@@ -1,0 +1,189 @@
+// Compress and Decompress jobs under real Wine, from the batch file to the files in Compressed and
+// Decompressed: the game folder from the registry of a prefix made by wineboot, the batch file
+// written into "C:\Program Files (x86)\Unreal Tournament", run through the runner and an
+// interpreter into the game's ucc.exe (the stand-in, built for Windows). The same file builds
+// for Linux, where the jobs run through the bundled interpreter and through Wine's cmd, and for
+// Windows, where it runs under Wine and its runner starts Wine's own cmd.exe.
+
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest.h>
+
+#include "common/Module1.h"
+#include "mainwindow/BatchFile.h"
+#include "platform/files.h"
+#include "platform/hostpath.h"
+#include "runner/ReadOutput.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+using namespace tolvane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const std::string kGame = "C:\\Program Files (x86)\\Unreal Tournament";
+
+// Blanks, parentheses and characters an interpreter treats specially. The Windows interpreter
+// (Wine's too) reads a batch file in the console's OEM code page, not the ANSI one it is written
+// in, so names with letters beyond ASCII go only through the bundled interpreter.
+const std::vector<std::string> kPlainNames = {"CTF-Face.unr", "Sky Box (Night).utx",
+                                              "Rock & Roll 100%.umx", "Wow!^.uax"};
+const std::vector<std::string> kCodePageNames = {"CTF-Face.unr", "Œuvre été (1).unr",
+                                                 "Señor Ärger & 5%.u"};
+
+std::string packageBytes(const std::string& name) {
+    std::string bytes = "\xc1\x83\x2a\x9e" + name;
+    for (int i = 0; i < 3000; ++i) {
+        bytes += static_cast<char>((i * 7 + static_cast<int>(name.size())) % 256);
+    }
+    return bytes;
+}
+
+std::string readFile(const std::string& winPath) {
+    std::ifstream in(platform::toHostPath(winPath).value_or(""), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct JobRecord {
+    std::vector<std::string> events; // runs of non-empty chunks count once
+    std::string output;
+    double secondsFromLastOutputToComplete = -1;
+};
+
+JobRecord runJob(const std::vector<std::string>& paths, const std::vector<std::string>& names,
+                 JobMode mode) {
+    const BatchText text = makeBatchText(BatchJob{kGame, paths, names, mode});
+    REQUIRE(text.ok());
+    REQUIRE_FALSE(platform::writeFileBytes(kGame + "\\uccMake.Bat", batchBytes(text)));
+
+    JobRecord job;
+    Clock::time_point lastOutput = Clock::now();
+    ReadOutput runner;
+    auto note = [&](const std::string& event) {
+        if (job.events.empty() || job.events.back() != event || event != "Chunk") {
+            job.events.push_back(event);
+        }
+    };
+    runner.Starting = [&] { note("Starting"); };
+    runner.GotChunk = [&](const std::string& chunk, bool last) {
+        note(last ? "Last:" + chunk : "Chunk");
+        if (!chunk.empty()) {
+            job.output += chunk;
+            lastOutput = Clock::now();
+        }
+    };
+    runner.Complete = [&] {
+        note("Complete");
+        job.secondsFromLastOutputToComplete =
+            std::chrono::duration<double>(Clock::now() - lastOutput).count();
+    };
+    runner.Error = [&](const std::string& message, std::int32_t code) {
+        note("Error: " + message + " " + std::to_string(code));
+    };
+    // A job that never ends fails here instead of holding up the whole test run.
+    runner.yield = [&] {
+        if (Clock::now() - lastOutput > std::chrono::seconds(30)) {
+            throw std::runtime_error("no end of the job 30 s after its last output:\n" +
+                                     job.output);
+        }
+    };
+    runner.SetCommand(kGame + "\\uccmake.bat");
+    try {
+        runner.ProcessCommand();
+    } catch (const std::exception& e) {
+        FAIL_CHECK(e.what());
+    }
+    CHECK_FALSE(platform::deleteFile(kGame + "\\uccmake.bat", true));
+    return job;
+}
+
+void checkJob(const JobRecord& job) {
+    INFO(job.output);
+    CHECK(job.events == std::vector<std::string>{"Starting", "Chunk", "Last:", "Complete"});
+    // The interpreter ends a moment after its last line; the job ends with it, even while Wine's
+    // own processes, started by the job, still hold the output pipe.
+    CHECK(job.secondsFromLastOutputToComplete < 1.5);
+}
+
+void compressAndDecompress(const std::vector<std::string>& names) {
+    REQUIRE(Module1::GetGameFolder() == kGame);
+    std::vector<std::string> sources, compressed, compressedNames;
+    for (const auto& name : names) {
+        sources.push_back(kGame + "\\Maps\\" + name);
+        compressed.push_back(kGame + "\\Compressed\\" + name + ".uz");
+        compressedNames.push_back(name + ".uz");
+        REQUIRE_FALSE(platform::writeFileBytes(sources.back(), packageBytes(name)));
+    }
+    std::sort(sources.begin(), sources.end()); // the selection list is sorted
+    std::sort(compressed.begin(), compressed.end());
+
+    const JobRecord compress = runJob(sources, names, JobMode::Compress);
+    checkJob(compress);
+    const JobRecord decompress = runJob(compressed, compressedNames, JobMode::Decompress);
+    checkJob(decompress);
+    for (const auto& name : names) {
+        // The tool's own lines, decoded from the code page as they came.
+        CHECK_MESSAGE(compress.output.find("Compressed " + kGame + "\\Maps\\" + name + " -> ") !=
+                          std::string::npos,
+                      compress.output);
+        const bool sameBytes = readFile(kGame + "\\Decompressed\\" + name) == packageBytes(name);
+        CHECK_MESSAGE(sameBytes, decompress.output);
+        for (const std::string& file :
+             {kGame + "\\Maps\\" + name, kGame + "\\Decompressed\\" + name,
+              kGame + "\\Compressed\\" + name + ".uz"}) {
+            CHECK_FALSE(platform::deleteFile(file, false));
+            CHECK_FALSE(platform::fileExists(file));
+        }
+    }
+}
+
+} // namespace
+
+#ifdef _WIN32
+
+TEST_CASE("A job through the Windows runner and Wine's cmd.exe") {
+    compressAndDecompress(kPlainNames);
+}
+
+#else
+
+// Sets the interpreter and the state of the wineserver for one case, and clears both after it.
+// With no server left over from the case before, the job's first wine starts one, and with it
+// Wine's own processes, which inherit the job's output pipe.
+struct InterpreterAndServer {
+    InterpreterAndServer(const char* comSpec, bool persistentServer) {
+        stopServer();
+        if (persistentServer) {
+            REQUIRE(std::system("wineserver -p") == 0);
+        }
+        comSpec ? ::setenv("ComSpec", comSpec, 1) : ::unsetenv("ComSpec");
+    }
+    ~InterpreterAndServer() {
+        ::unsetenv("ComSpec");
+        stopServer();
+    }
+    static void stopServer() { std::system("wineserver -k 2>/dev/null; wineserver -w"); }
+};
+
+TEST_CASE("Jobs through both interpreters, with and without a wineserver running for good") {
+    struct Case {
+        const char* comSpec; // none: the bundled interpreter
+        bool persistentServer;
+        const std::vector<std::string>& names;
+    };
+    for (const Case& c :
+         {Case{nullptr, false, kCodePageNames}, Case{"wine cmd", false, kPlainNames},
+          Case{nullptr, true, kCodePageNames}, Case{"wine cmd", true, kPlainNames}}) {
+        CAPTURE(std::string(c.comSpec ? c.comSpec : "the bundled interpreter"));
+        CAPTURE(c.persistentServer);
+        const InterpreterAndServer setting(c.comSpec, c.persistentServer);
+        compressAndDecompress(c.names);
+    }
+}
+
+#endif
