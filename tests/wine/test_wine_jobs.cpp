@@ -9,7 +9,7 @@
 #include <doctest.h>
 
 #include "common/Module1.h"
-#include "mainwindow/BatchFile.h"
+#include "job/BatchFile.h"
 #include "platform/files.h"
 #include "platform/hostpath.h"
 #include "runner/ReadOutput.h"
