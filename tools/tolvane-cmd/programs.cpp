@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -35,6 +37,20 @@ bool startsWithMz(const fs::path& path) {
     return mz;
 }
 
+// Wine reads the arguments it is given in the character set of the locale, and file names come
+// here in UTF-8: under another locale (LANG=C, or none) "\u00E9t\u00E9" would reach the game's
+// tool as other letters, and the file would not be found.
+void letWineReadUtf8() {
+    const locale_t own = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    const bool utf8 = own && std::string_view(nl_langinfo_l(CODESET, own)) == "UTF-8";
+    if (own) {
+        freelocale(own);
+    }
+    if (!utf8) {
+        ::setenv("LC_ALL", "C.UTF-8", 1);
+    }
+}
+
 // wine as the shell would find it; looked up once per job.
 const std::optional<fs::path>& wineProgram() {
     static const std::optional<fs::path> found = []() -> std::optional<fs::path> {
@@ -42,6 +58,7 @@ const std::optional<fs::path>& wineProgram() {
         if (platform::findProgram("wine", path) != 0) {
             return std::nullopt;
         }
+        letWineReadUtf8();
         return fs::path(path);
     }();
     return found;
