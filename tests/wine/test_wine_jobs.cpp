@@ -144,6 +144,30 @@ void compressAndDecompress(const std::vector<std::string>& names) {
 
 } // namespace
 
+// The quotes around a path with blanks but no parentheses survive the interpreter's /c rule
+// differently from those around "(x86)": Wine's own cmd must run both.
+TEST_CASE("Wine's cmd runs a batch file in a folder with blanks and no parentheses") {
+    const std::string folder = "C:\\Games\\Unreal Tournament";
+    platform::createFolder("C:\\Games");
+    platform::createFolder(folder);
+    REQUIRE_FALSE(platform::writeFileBytes(folder + "\\uccMake.Bat", "echo ran in %CD%\r\n"));
+#ifndef _WIN32
+    ::setenv("ComSpec", "wine cmd", 1);
+#endif
+    std::string output;
+    bool complete = false;
+    ReadOutput runner;
+    runner.GotChunk = [&](const std::string& chunk, bool) { output += chunk; };
+    runner.Complete = [&] { complete = true; };
+    runner.SetCommand(folder + "\\uccmake.bat");
+    runner.ProcessCommand();
+#ifndef _WIN32
+    ::unsetenv("ComSpec");
+#endif
+    CHECK(complete);
+    CHECK_MESSAGE(output.find("\nran in ") != std::string::npos, output);
+}
+
 #ifdef _WIN32
 
 TEST_CASE("A job through the Windows runner and Wine's cmd.exe") {
