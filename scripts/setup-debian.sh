@@ -15,6 +15,7 @@ if [ "${1:-}" = "--tests" ]; then
         g++-mingw-w64-x86-64-posix # the Windows cross-build of the core
         desktop-file-utils         # checks the installed desktop entry
         bzip2                      # the .uz benchmark's yardstick
+        clang libclang-rt-14-dev   # fuzzing with libFuzzer
     )
 fi
 
