@@ -23,12 +23,13 @@ CC=clang CXX=clang++ "$here/scripts/build.sh" "$here/build-fuzz" -DTOLVANE_LIBFU
 for target in "$here"/build-fuzz/bin/fuzz_*; do
     name="$(basename "$target")"
     found="$(mktemp -d)" # libFuzzer adds what it finds to the first folder, not to the seeds
-    dict=()
+    options=(-runs=20000)
     case "$name" in
-        fuzz_regfile) dict=(-dict="$here/fuzz/dict/fuzz_regfile.dict") ;;
-        fuzz_winpath | fuzz_wineprefix) dict=(-dict="$here/fuzz/dict/paths.dict") ;;
+        fuzz_regfile) options+=(-dict="$here/fuzz/dict/fuzz_regfile.dict") ;;
+        fuzz_winpath | fuzz_wineprefix) options+=(-dict="$here/fuzz/dict/paths.dict") ;;
+        fuzz_uzfile) options=(-runs=1000) ;; # each input is compressed and decompressed, slowly
     esac
-    "$target" -runs=20000 -seed=1 "${dict[@]}" -artifact_prefix="$here/build-fuzz/$name-" \
+    "$target" "${options[@]}" -seed=1 -artifact_prefix="$here/build-fuzz/$name-" \
         "$found" "$here/fuzz/corpus/$name" 2>"$found.log" || { tail -30 "$found.log"; exit 1; }
     sed -n "s/^Done \([0-9]* runs in [0-9]*\) second.*/$name: \1 s, no failure/p" "$found.log"
     rm -rf "$found" "$found.log"
