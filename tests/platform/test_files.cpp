@@ -1,7 +1,9 @@
-// File operations on Windows paths, and the Windows code page.
+// Windows paths over a Wine prefix: how typed paths find host files and back, the file
+// operations on them, and the Windows code page.
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/posix/wineprefix.h"
 #include "support/TempPrefix.h"
 
 #include <QTest>
@@ -14,6 +16,69 @@ namespace fs = std::filesystem;
 class FilesTest : public QObject {
     Q_OBJECT
 private slots:
+    // Each component exactly, else in any letter case, else as typed; "\\", "." and ".." as the
+    // host would take them, without climbing above the drive. Expected: below the prefix.
+    void findsHostFiles_data() {
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<QString>("expected");
+        auto row = [](const char* name, QByteArray typed, const char* expected = nullptr) {
+            QTest::newRow(name) << typed << QString(expected);
+        };
+        row("letter case", "c:\\ut\\MAPS\\ctf-face.UNR", "drive_c/UT/Maps/CTF-Face.unr");
+        row("written and run", "C:\\UT\\uccMake.Bat", "drive_c/UT/uccmake.bat");
+        row("missing as typed", "C:\\ut\\New\\File.TXT", "drive_c/UT/New/File.TXT");
+        row("doubled and dot", "C:\\\\UT\\\\Maps\\.\\x", "drive_c/UT/Maps/x");
+        row("dot dot", "C:\\..\\..\\UT\\Gone\\..\\Maps", "drive_c/UT/Maps");
+        row("drive D", "d:\\Data", "games/Data");
+        row("no such drive", "Q:\\anything");
+        row("no drive", "\\Compressed");
+        row("relative", "relative\\path");
+        row("empty", "");
+        // The host cuts a path at a NUL, which would turn "..\0x" into a real "..".
+        row("NUL", QByteArray("C:\\..\0x\\..\0y\\etc", 16));
+    }
+    void findsHostFiles() {
+        QFETCH(QByteArray, typed);
+        QFETCH(QString, expected);
+        tolvane::test::TempPrefix prefix;
+        prefix.makeFile("UT/Maps/CTF-Face.unr");
+        prefix.makeFile("UT/uccmake.bat");
+        prefix.addDrive('D', prefix.root() / "games");
+        const auto host = WinePrefix(prefix.root()).toHost(typed.toStdString());
+        QCOMPARE(host.has_value(), !expected.isNull());
+        if (host) {
+            QCOMPARE(fs::weakly_canonical(*host),
+                     fs::weakly_canonical(prefix.root() / expected.toStdString()));
+        }
+    }
+
+    // Drives are the links that exist, dangling or not; host paths map back through the longest.
+    void drivesAndTheWayBack() {
+        tolvane::test::TempPrefix prefix;
+        prefix.addDrive('Z', "/");
+        prefix.addDrive('D', prefix.root() / "games");
+        fs::create_symlink(prefix.root() / "nowhere", prefix.root() / "dosdevices" / "e:");
+        fs::create_directories(prefix.root() / "dosdevices" / "notadrive");
+        const WinePrefix wine(prefix.root());
+        std::string letters;
+        for (auto& drive : wine.drives()) {
+            letters += drive.letter;
+        }
+        QCOMPARE(letters, std::string("CDEZ"));
+        QCOMPARE(*wine.toWindows(prefix.root() / "games" / "UT"), std::string("D:\\UT"));
+        QCOMPARE(*wine.toWindows(prefix.root() / "dosdevices" / "d:" / "UT"),
+                 std::string("D:\\UT"));
+        QCOMPARE(*wine.toWindows(prefix.driveC()), std::string("C:\\"));
+        QCOMPARE(*wine.toWindows("/tmp"), std::string("Z:\\tmp"));
+    }
+
+    void refusesARelativeWinePrefix() {
+        tolvane::test::ScopedEnv relative("WINEPREFIX", "relative/prefix");
+        std::string why;
+        QVERIFY(!WinePrefix::fromEnvironment(&why) && !why.empty());
+        QVERIFY(!toHostPath("C:\\"));
+    }
+
     // The batch file written as "uccMake.Bat" replaces "uccmake.bat" rather than adding a twin.
     void writingReplacesAFileOfAnyLetterCase() {
         tolvane::test::TempPrefix prefix;
@@ -38,23 +103,6 @@ private slots:
         QCOMPARE(deleteFile("C:\\A\\locked.unr", true).code, kErrorFileNotFound);
         QCOMPARE(nearestExistingFolder("C:\\A\\Gone\\Deeper"), std::string("C:\\A"));
         QCOMPARE(nearestExistingFolder("Q:\\x"), std::string());
-    }
-
-    void listsEntriesWithHiddenAndReadOnlyFlags() {
-        tolvane::test::TempPrefix prefix;
-        ::chmod(prefix.makeFile("UT/a.unr", "12345").c_str(), 0444);
-        prefix.makeFile("UT/.hidden");
-        prefix.makeFolder("UT/Maps");
-        std::vector<FileInfo> entries;
-        QVERIFY(!listFolder("C:\\UT", entries));
-        std::map<std::string, std::tuple<bool, bool, bool, std::uint64_t>> flags;
-        for (const auto& e : entries) {
-            flags[e.name] = {e.isFolder, e.hidden, e.readOnly, e.isFolder ? 0 : e.size};
-        }
-        QCOMPARE(flags, (decltype(flags){{"a.unr", {false, false, true, 5}},
-                                         {".hidden", {false, true, false, 1}},
-                                         {"Maps", {true, false, false, 0}}}));
-        QVERIFY(listFolder("C:\\Nope", entries).code != 0);
     }
 
     void convertsTheCodePageBothWays() {

@@ -1,13 +1,13 @@
 // Starting the folder window program detached from this process, or saying why it cannot start.
 
 #include "platform/folderwindow.h"
-#include "support/ProcessFacts.h"
 #include "support/TempPrefix.h"
 
 #include <QTest>
 
 #include <csignal>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,28 +17,42 @@ namespace fs = std::filesystem;
 class FolderWindowLauncherTest : public QObject {
     Q_OBJECT
 private slots:
-    // This program stands in for the window program: see main().
     void startsTheProgramDetachedWithThePathAndThePrefix() {
         test::TempPrefix prefix;
-        const fs::path record = prefix.root() / "record";
+        // A window program that says what it got, then stays.
+        const fs::path program =
+            prefix.makeFile("window", "#!/bin/sh\nprintf '%s %s\\n' \"$1\" \"$WINEPREFIX\" "
+                                      ">\"$0.tmp\"\nmv \"$0.tmp\" \"$0.said\"\n"
+                                      "exec sleep 60\n");
+        fs::permissions(program, fs::perms::owner_all);
         const int stray = ::open("/dev/null", O_RDONLY); // not close-on-exec: must not reach it
         int pid = 0;
-        const auto error = [&] {
-            test::ScopedEnv standIn("FOLDER_WINDOW_RECORD", record.string());
-            return platform::DetachedFolderWindowLauncher(
-                       QCoreApplication::applicationFilePath().toStdString())
-                .start("C:\\UT\\\\Maps", &pid);
-        }();
+        const auto error =
+            platform::DetachedFolderWindowLauncher(program).start("C:\\UT\\\\Maps", &pid);
         ::close(stray);
         QVERIFY2(!error && pid > 0, error.message.c_str());
-        QVERIFY(QTest::qWaitFor([&] { return fs::exists(record); }, 10000));
-        QCOMPARE(test::readFile(record), "C:\\UT\\\\Maps\n" + prefix.root().string() + "\n");
-        const auto facts = test::processFacts(pid);
+        QTRY_VERIFY(fs::exists(program.string() + ".said"));
+        QCOMPARE(test::readFile(program.string() + ".said"),
+                 "C:\\UT\\\\Maps " + prefix.root().string() + "\n");
+
+        // Handed over (never our zombie), in a session of its own, holding only /dev/null once
+        // the shell has become the program.
+        const std::string proc = "/proc/" + std::to_string(pid);
+        const std::string stat = test::readFile(proc + "/stat");
+        int parent = 0, group = 0, session = 0;
+        std::sscanf(stat.substr(stat.rfind(')') + 2).c_str(), "%*c %d %d %d", &parent, &group,
+                    &session);
+        QVERIFY(parent != ::getpid() && session == pid);
+        const auto descriptors = [&] {
+            std::set<std::string> found;
+            for (const auto& fd : fs::directory_iterator(proc + "/fd")) {
+                found.insert(fd.path().filename().string() + fs::read_symlink(fd).string());
+            }
+            return found;
+        };
+        QTRY_COMPARE(descriptors(),
+                     (std::set<std::string>{"0/dev/null", "1/dev/null", "2/dev/null"}));
         ::kill(pid, SIGKILL);
-        QVERIFY(facts.exists && facts.parent != ::getpid()); // handed over, never our zombie
-        QVERIFY(facts.session == pid && facts.session != ::getsid(0));
-        QCOMPARE(facts.descriptors, (std::map<int, std::string>{
-                                        {0, "/dev/null"}, {1, "/dev/null"}, {2, "/dev/null"}}));
     }
 
     void saysWhyTheProgramCannotStart_data() {
@@ -66,16 +80,5 @@ private slots:
     }
 };
 
-// Started with FOLDER_WINDOW_RECORD set, records its argument and Wine prefix there and stays.
-int main(int argc, char* argv[]) {
-    if (const char* record = std::getenv("FOLDER_WINDOW_RECORD")) {
-        std::ofstream(std::string(record) + ".tmp") << argv[1] << '\n'
-                                                    << std::getenv("WINEPREFIX") << '\n';
-        std::rename((std::string(record) + ".tmp").c_str(), record);
-        ::pause();
-    }
-    QCoreApplication app(argc, argv);
-    FolderWindowLauncherTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(FolderWindowLauncherTest)
 #include "test_folderwindow_launcher.moc"
