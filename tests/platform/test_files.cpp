@@ -1,7 +1,6 @@
-// Windows paths over a Wine prefix: how typed paths find host files and back, the file
-// operations on them, and the Windows code page.
+// Windows paths over a Wine prefix: how typed paths find host files and back, and the file
+// operations on them.
 
-#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/posix/wineprefix.h"
 #include "support/TempPrefix.h"
@@ -103,18 +102,6 @@ private slots:
         QCOMPARE(deleteFile("C:\\A\\locked.unr", true).code, kErrorFileNotFound);
         QCOMPARE(nearestExistingFolder("C:\\A\\Gone\\Deeper"), std::string("C:\\A"));
         QCOMPARE(nearestExistingFolder("Q:\\x"), std::string());
-    }
-
-    void convertsTheCodePageBothWays() {
-        std::string all;
-        for (int b = 1; b < 256; ++b) {
-            all += static_cast<char>(b);
-        }
-        QCOMPARE(utf8ToNarrow(narrowToUtf8(all)).value_or(""), all);
-        QVERIFY(!utf8ToNarrow("\xFF\xFE"));         // not UTF-8
-        QVERIFY(!utf8ToNarrow("\xF0\x9F\x8E\xAE")); // outside the code page
-        QCOMPARE(narrowToUtf8("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
-        QVERIFY(equalsIgnoringCase("\xC3\x89T\xC3\xA9", "\xC3\xA9t\xC3\x89"));
     }
 };
 

@@ -35,8 +35,7 @@ private slots:
         QCOMPARE(test::readFile(program.string() + ".said"),
                  "C:\\UT\\\\Maps " + prefix.root().string() + "\n");
 
-        // Handed over (never our zombie), in a session of its own, holding only /dev/null once
-        // the shell has become the program.
+        // Handed over (never our zombie), in a session of its own, holding only /dev/null.
         const std::string proc = "/proc/" + std::to_string(pid);
         const std::string stat = test::readFile(proc + "/stat");
         int parent = 0, group = 0, session = 0;

@@ -93,10 +93,7 @@ private slots:
             return count;
         };
 
-        QProcess probe;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("WINEPREFIX", QString::fromStdString(game.prefix.root().string()));
-        probe.setProcessEnvironment(env);
+        QProcess probe; // on this game folder: WINEPREFIX is the game's prefix
         probe.start(QCoreApplication::applicationFilePath(),
                     {"--close-after", QString::number(closeAfter)});
         QVERIFY(probe.waitForFinished(30000));

@@ -16,26 +16,7 @@ class UccStandinTest : public QObject {
     Q_OBJECT
     test::TempPrefix prefix_;
 
-    // Runs the tool; gives its exit status, standard output and standard error.
-    std::tuple<int, QString, QString> run(const QStringList& arguments) {
-        QProcess tool;
-        tool.start(QString::fromStdString(prefix_.driveC() / "UT/System/ucc.exe"), arguments);
-        tool.waitForFinished(30000);
-        return {tool.exitCode(), tool.readAllStandardOutput(), tool.readAllStandardError()};
-    }
-    std::set<fs::path> files() const {
-        const auto all = fs::recursive_directory_iterator(prefix_.driveC());
-        return {fs::begin(all), fs::end(all)};
-    }
-
 private slots:
-    void init() {
-        fs::remove_all(prefix_.driveC() / "UT");
-        prefix_.makeFolder("UT/Maps");
-        fs::copy_file(QCoreApplication::applicationDirPath().toStdString() + "/ucc-standin",
-                      prefix_.makeFolder("UT/System") / "ucc.exe");
-    }
-
     void refusesBadInputWithOneLineAndLeavesNothing_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("file");
@@ -63,13 +44,23 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
+        fs::remove_all(prefix_.driveC() / "UT");
+        prefix_.makeFolder("UT/Maps/A.unr.uz");
+        const fs::path tool = prefix_.makeFolder("UT/System") / "ucc.exe";
+        fs::copy_file(QCoreApplication::applicationDirPath().toStdString() + "/ucc-standin", tool);
         if (!content.isNull()) {
             prefix_.makeFile("UT/Maps/" + file.toStdString(), content.toStdString());
         }
-        prefix_.makeFolder("UT/Maps/A.unr.uz");
+        const auto files = [&] {
+            const auto all = fs::recursive_directory_iterator(prefix_.driveC());
+            return std::set<fs::path>(fs::begin(all), fs::end(all));
+        };
         const auto before = files();
-        const auto [status, out, err] = run({command, "C:\\UT\\Maps\\" + file});
-        QCOMPARE(status, 1);
+        QProcess run;
+        run.start(QString::fromStdString(tool), {command, "C:\\UT\\Maps\\" + file});
+        QVERIFY(run.waitForFinished(30000));
+        const QString err = run.readAllStandardError();
+        QCOMPARE(run.exitCode(), 1);
         QVERIFY2(err.startsWith("Error: C:\\UT\\Maps\\" + file + ": ") && err.contains(reason) &&
                      err.count('\n') == 1,
                  qPrintable(err));
