@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace tolvane::test {
@@ -37,12 +36,15 @@ public:
             << (win64 ? "#arch=win64\n\n" : "") << body;
     }
     // The game folder's value (backslashes as typed), in the view a 32-bit program reads.
-    void setGameFolder(std::string folder, bool win64 = false) {
-        folder = std::regex_replace(folder, std::regex(R"([\\"])"), "\\$&");
+    void setGameFolder(const std::string& folder, bool win64 = false) {
+        std::string value;
+        for (char c : folder) {
+            value += c == '\\' || c == '"' ? std::string{'\\', c} : std::string(1, c);
+        }
         writeSystemReg(std::string("[Software\\\\") + (win64 ? "Wow6432Node\\\\" : "") +
                            "Unreal Technology\\\\Installed Apps\\\\UnrealTournament] 1\n"
                            "\"Folder\"=\"" +
-                           folder + "\"\n",
+                           value + "\"\n",
                        win64);
     }
     std::filesystem::path makeFile(const std::string& relative, const std::string& content = "x") {
