@@ -37,14 +37,12 @@ public:
     }
     // The game folder's value (backslashes as typed), in the view a 32-bit program reads.
     void setGameFolder(const std::string& folder, bool win64 = false) {
-        std::string value;
-        for (char c : folder) {
-            value += c == '\\' || c == '"' ? std::string{'\\', c} : std::string(1, c);
-        }
+        const QString value =
+            QString::fromStdString(folder).replace('\\', "\\\\").replace('"', "\\\"");
         writeSystemReg(std::string("[Software\\\\") + (win64 ? "Wow6432Node\\\\" : "") +
                            "Unreal Technology\\\\Installed Apps\\\\UnrealTournament] 1\n"
                            "\"Folder\"=\"" +
-                           value + "\"\n",
+                           value.toStdString() + "\"\n",
                        win64);
     }
     std::filesystem::path makeFile(const std::string& relative, const std::string& content = "x") {
