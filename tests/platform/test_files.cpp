@@ -79,7 +79,6 @@ private slots:
     }
 
     // The batch file written as "uccMake.Bat" replaces "uccmake.bat" rather than adding a twin.
-    // (Writes that fail are the reliability tests'.)
     void writingReplacesAFileOfAnyLetterCase() {
         tolvane::test::TempPrefix prefix;
         prefix.makeFile("UT/uccmake.bat", "old");
