@@ -2,21 +2,14 @@
 // bytes in the Windows code page, and the file itself inside a Wine prefix. Goal: under 100 ms
 // each way. A plain write of the same bytes is measured alongside, for scale.
 
-#include "Result.h"
+#include "BenchSupport.h"
 #include "job/BatchFile.h"
 #include "platform/files.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <string>
 
 using namespace tolvane;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -46,56 +39,39 @@ BatchJob makeJob(JobMode mode) {
 }
 
 double bestSeconds(const BatchJob& job, std::size_t& size) {
-    double best = 1e9;
-    for (int round = 0; round < kRounds; ++round) {
-        const auto start = Clock::now();
+    return bench::bestOf(kRounds, [&] {
         const BatchText text = makeBatchText(job);
         const std::string bytes = batchBytes(text);
         const auto error = platform::writeFileBytes("C:\\UnrealTournament\\uccMake.Bat", bytes);
-        const double took = std::chrono::duration<double>(Clock::now() - start).count();
         if (!text.ok() || error || text.lines.size() != 2 * job.paths.size()) {
             std::fprintf(stderr, "the batch file could not be written: %s\n",
                          error.message.c_str());
             std::exit(1);
         }
         size = bytes.size();
-        best = std::min(best, took);
-    }
-    return best;
+    });
 }
 
 double plainWriteSeconds(const fs::path& path, std::size_t size) {
     const std::string bytes(size, 'x');
-    double best = 1e9;
-    for (int round = 0; round < kRounds; ++round) {
-        const auto start = Clock::now();
+    return bench::bestOf(kRounds, [&] {
         std::ofstream(path, std::ios::binary)
             .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
+    });
 }
 
 } // namespace
 
 int main() {
-    char pattern[] = "/tmp/tolvane-bench-batch-XXXXXX";
-    if (!::mkdtemp(pattern)) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const fs::path prefix = pattern;
-    fs::create_directories(prefix / "dosdevices");
-    fs::create_directories(prefix / "drive_c" / "UnrealTournament");
-    fs::create_symlink("../drive_c", prefix / "dosdevices" / "c:");
-    ::setenv("WINEPREFIX", prefix.c_str(), 1);
+    const bench::TempFolder prefix("batch");
+    prefix.makePrefix();
+    fs::create_directories(prefix.path() / "drive_c" / "UnrealTournament");
 
     std::size_t compressBytes = 0;
     std::size_t decompressBytes = 0;
     const double compress = bestSeconds(makeJob(JobMode::Compress), compressBytes);
     const double decompress = bestSeconds(makeJob(JobMode::Decompress), decompressBytes);
-    const double plain = plainWriteSeconds(prefix / "plain.bin", compressBytes);
-    fs::remove_all(prefix);
+    const double plain = plainWriteSeconds(prefix.path() / "plain.bin", compressBytes);
 
     std::printf("batch file for %d files, best of %d: Compress %.1f ms (%zu bytes), Decompress "
                 "%.1f ms (%zu bytes); plain write of the same size %.1f ms\n",

@@ -1,44 +1,28 @@
 // How the file browser copes with big folders: listing 100,000 files in the file list against a
 // bare scan of the same folder, and queuing 10,000 selected files with "Add Selected Items".
 
-#include "Result.h"
+#include "BenchSupport.h"
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
 #include "mainwindow/Form1.h"
-#include "ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
-#include <string>
 #include <unistd.h>
 #include <vector>
 
 using namespace tolvane;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr int kListedFiles = 100000;
 constexpr int kQueuedFiles = 10000;
 constexpr int kRounds = 5;
-
-class SilentMessageBoxes : public ui::MessageBoxes {
-public:
-    int show(const std::string& text, const std::string&, int) override {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        return ui::kIdOk;
-    }
-};
 
 void makeFiles(const fs::path& folder, int count) {
     fs::create_directories(folder);
@@ -66,33 +50,18 @@ std::size_t bareScan(const fs::path& folder) {
     return names.size();
 }
 
-template <typename Work> double bestSeconds(Work&& work) {
-    double best = 1e9;
-    for (int round = 0; round < kRounds; ++round) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QTemporaryDir prefix;
-    const fs::path root(prefix.path().toStdString());
-    fs::create_directories(root / "dosdevices");
-    fs::create_directories(root / "drive_c");
-    fs::create_symlink("../drive_c", root / "dosdevices" / "c:");
-    ::setenv("WINEPREFIX", root.c_str(), 1);
+    bench::offscreenByDefault();
+    const bench::TempFolder prefix("browser");
+    prefix.makePrefix();
+    const fs::path& root = prefix.path();
     makeFiles(root / "drive_c" / "Big", kListedFiles);
     makeFiles(root / "drive_c" / "Queue", kQueuedFiles);
 
     QApplication app(argc, argv);
-    SilentMessageBoxes messages;
+    bench::SilentMessageBoxes messages;
     Form1::Services services;
     services.messages = &messages;
     services.endProgram = [] {};
@@ -102,16 +71,18 @@ int main(int argc, char** argv) {
 
     // Listing.
     std::size_t scanned = 0;
-    const double scan = bestSeconds([&] { scanned = bareScan(root / "drive_c" / "Big"); });
-    double list = 1e9;
-    for (int round = 0; round < kRounds; ++round) {
-        form.Dir1->setPath(QStringLiteral("C:\\"));
-        QApplication::processEvents();
-        const auto start = Clock::now();
-        form.Dir1->setPath(QStringLiteral("C:\\Big"));
-        QApplication::processEvents(); // the list lays itself out and paints
-        list = std::min(list, std::chrono::duration<double>(Clock::now() - start).count());
-    }
+    const double scan =
+        bench::bestOf(kRounds, [&] { scanned = bareScan(root / "drive_c" / "Big"); });
+    const double list = bench::bestOf(
+        kRounds,
+        [&] {
+            form.Dir1->setPath(QStringLiteral("C:\\Big"));
+            QApplication::processEvents(); // the list lays itself out and paints
+        },
+        [&] {
+            form.Dir1->setPath(QStringLiteral("C:\\"));
+            QApplication::processEvents();
+        });
     if (form.File1->count() != kListedFiles || scanned < static_cast<std::size_t>(kListedFiles)) {
         std::fprintf(stderr, "listing went wrong: %d files listed, %zu scanned\n",
                      form.File1->count(), scanned);
@@ -125,16 +96,17 @@ int main(int argc, char** argv) {
     // Queuing.
     form.Dir1->setPath(QStringLiteral("C:\\Queue"));
     form.File1->selectAll();
-    double queue = 1e9;
-    for (int round = 0; round < kRounds; ++round) {
-        form.List1->clear();
-        form.List2->clear();
-        QApplication::processEvents();
-        const auto start = Clock::now();
-        form.KewlButtons1->click();
-        QApplication::processEvents();
-        queue = std::min(queue, std::chrono::duration<double>(Clock::now() - start).count());
-    }
+    const double queue = bench::bestOf(
+        kRounds,
+        [&] {
+            form.KewlButtons1->click();
+            QApplication::processEvents();
+        },
+        [&] {
+            form.List1->clear();
+            form.List2->clear();
+            QApplication::processEvents();
+        });
     if (form.List1->count() != kQueuedFiles || form.List2->count() != kQueuedFiles) {
         std::fprintf(stderr, "queuing went wrong: %d and %d entries\n", form.List1->count(),
                      form.List2->count());

@@ -2,13 +2,9 @@
 // against bash running the same 1,000 commands. Prints both times and their ratio (goal: at
 // most 1.5).
 
-#include "Result.h"
+#include "BenchSupport.h"
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <spawn.h>
 #include <string>
@@ -25,8 +21,8 @@ namespace {
 constexpr int kLines = 1000;
 constexpr int kRounds = 3;
 
-// Runs the program with stdout and stderr thrown away; returns the seconds it took.
-double timeRun(std::vector<std::string> arguments, const fs::path& folder) {
+// Runs the program with stdout and stderr thrown away, to its end.
+void run(std::vector<std::string> arguments, const fs::path& folder) {
     std::vector<char*> argv;
     for (auto& argument : arguments) {
         argv.push_back(argument.data());
@@ -37,7 +33,6 @@ double timeRun(std::vector<std::string> arguments, const fs::path& folder) {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
         std::fprintf(stderr, "cannot start %s\n", argv[0]);
@@ -45,21 +40,15 @@ double timeRun(std::vector<std::string> arguments, const fs::path& folder) {
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    const auto end = std::chrono::steady_clock::now();
     posix_spawn_file_actions_destroy(&actions);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "%s failed\n", argv[0]);
         std::exit(1);
     }
-    return std::chrono::duration<double>(end - start).count();
 }
 
 double bestOf(const std::vector<std::string>& arguments, const fs::path& folder) {
-    double best = 1e9;
-    for (int i = 0; i < kRounds; ++i) {
-        best = std::min(best, timeRun(arguments, folder));
-    }
-    return best;
+    return tolvane::bench::bestOf(kRounds, [&] { run(arguments, folder); });
 }
 
 } // namespace
@@ -69,12 +58,8 @@ int main() {
     const fs::path interpreter = self.parent_path() / "tolvane-cmd";
     const char* trueProgram = fs::exists("/bin/true") ? "/bin/true" : "/usr/bin/true";
 
-    char pattern[] = "/tmp/tolvane-bench-cmd-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const fs::path work = pattern;
+    const tolvane::bench::TempFolder folder("cmd");
+    const fs::path& work = folder.path();
     fs::create_directories(work / "prefix" / "dosdevices");
     fs::create_symlink("/", work / "prefix" / "dosdevices" / "z:");
     setenv("WINEPREFIX", (work / "prefix").c_str(), 1);
@@ -96,7 +81,6 @@ int main() {
 
     const double bash = bestOf({"/bin/bash", (work / "job.sh").string()}, work);
     const double cmd = bestOf({interpreter.string(), "/c", (work / "job.bat").string()}, work);
-    fs::remove_all(work);
 
     std::printf("%d commands, best of %d runs\n", kLines, kRounds);
     std::printf("bash:        %8.1f ms\n", bash * 1000);

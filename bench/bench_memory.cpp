@@ -5,7 +5,7 @@
 //
 // Usage: bench_memory DEMO_SCRIPT   (demo/make-demo-prefix.sh of the source tree)
 
-#include "Result.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -157,12 +157,8 @@ int main(int argc, char** argv) {
     const std::string tolvane = (self.parent_path() / "tolvane").string();
     const std::string standin = (self.parent_path() / "ucc-standin").string();
 
-    char pattern[] = "/tmp/tolvane-bench-memory-XXXXXX";
-    if (!::mkdtemp(pattern)) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::string prefix = std::string(pattern) + "/prefix";
+    const tolvane::bench::TempFolder work("memory");
+    const std::string prefix = work.path() / "prefix";
     const pid_t demo = spawn({"/bin/bash", argv[1], prefix, standin}, {}, true);
     int status = 0;
     if (demo < 0 || ::waitpid(demo, &status, 0) != demo || !WIFEXITED(status) ||
@@ -189,6 +185,5 @@ int main(int argc, char** argv) {
     } else {
         std::printf("no X server (Xvfb) here: measured offscreen only\n");
     }
-    fs::remove_all(pattern);
     return 0;
 }

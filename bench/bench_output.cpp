@@ -4,7 +4,7 @@
 // the bytes. The box must cost at most 3 times the raw drain, and 4 MB must take at most 2.2
 // times as long as 2 MB (the box grows linearly, not quadratically).
 
-#include "Result.h"
+#include "BenchSupport.h"
 #include "mainwindow/Form1.h"
 #include "runner/ReadOutput.h"
 #include "ui/MessageBoxes.h"
@@ -13,29 +13,17 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
 
 using namespace tolvane;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr long long kMegabyte = 1024 * 1024;
 constexpr int kRounds = 5;
-
-class SilentMessageBoxes : public ui::MessageBoxes {
-public:
-    int show(const std::string& text, const std::string&, int) override {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        return ui::kIdOk;
-    }
-};
 
 // Output like a long job's: commands echoed after the prompt and the tool's own lines, CR LF.
 void writeOutput(const std::string& path, long long bytes) {
@@ -77,10 +65,6 @@ std::string writeProducer(const std::string& folder, const std::string& name,
     return path;
 }
 
-double seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
 // The same output through the same runner, into a handler that only counts.
 double drainSeconds(const std::string& producer, long long& bytes) {
     ::setenv("ComSpec", producer.c_str(), 1);
@@ -91,10 +75,10 @@ double drainSeconds(const std::string& producer, long long& bytes) {
         bytes += static_cast<long long>(sChunk.size());
     };
     runner.SetCommand("C:\\uccmake.bat");
-    const auto begin = Clock::now();
-    runner.ProcessCommand();
-    QCoreApplication::processEvents();
-    return seconds(Clock::now() - begin);
+    return bench::timed([&] {
+        runner.ProcessCommand();
+        QCoreApplication::processEvents();
+    });
 }
 
 // The output through the window's own runner, its handlers and the visible box, including the
@@ -103,10 +87,10 @@ double boxSeconds(Form1& form, const std::string& producer) {
     ::setenv("ComSpec", producer.c_str(), 1);
     form.ReadOutput1.Complete = [] {};
     form.ReadOutput1.SetCommand("C:\\uccmake.bat");
-    const auto begin = Clock::now();
-    form.ReadOutput1.ProcessCommand();
-    QCoreApplication::processEvents();
-    return seconds(Clock::now() - begin);
+    return bench::timed([&] {
+        form.ReadOutput1.ProcessCommand();
+        QCoreApplication::processEvents();
+    });
 }
 
 struct Figures {
@@ -137,9 +121,7 @@ Figures measure(Form1& form, const std::string& producer, long long size, bool& 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    bench::offscreenByDefault();
     QTemporaryDir work;
     const std::string folder = work.path().toStdString();
     writeOutput(folder + "/2mb.txt", 2 * kMegabyte);
@@ -148,7 +130,7 @@ int main(int argc, char** argv) {
     const std::string producer4 = writeProducer(folder, "producer4", folder + "/4mb.txt");
 
     QApplication app(argc, argv);
-    SilentMessageBoxes messages;
+    bench::SilentMessageBoxes messages;
     Form1::Services services;
     services.messages = &messages;
     services.endProgram = [] {};
@@ -168,10 +150,10 @@ int main(int argc, char** argv) {
     std::ifstream in(folder + "/2mb.txt", std::ios::binary);
     const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     form.ReadOutput1_Starting();
-    const auto begin = Clock::now();
-    form.ReadOutput1_GotChunk(whole, true);
-    QCoreApplication::processEvents();
-    const double onePiece = seconds(Clock::now() - begin);
+    const double onePiece = bench::timed([&] {
+        form.ReadOutput1_GotChunk(whole, true);
+        QCoreApplication::processEvents();
+    });
 
     std::printf("raw drain = the same runner and event processing, handler only counts bytes\n");
     std::printf("2 MB: box %.1f ms, raw drain %.1f ms\n", two.box * 1000, two.drain * 1000);

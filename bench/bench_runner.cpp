@@ -1,13 +1,9 @@
 // The command runner against a raw loop of 256-byte reads from the same kind of pipe, and how
 // long the runner leaves its host without a yield while the command is silent.
 
-#include "Result.h"
+#include "BenchSupport.h"
 #include "runner/ReadOutput.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -22,12 +18,9 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using tolvane::bench::Clock;
+using tolvane::bench::secondsSince;
 constexpr long long kOutputBytes = 50LL * 1024 * 1024;
-
-double seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
 
 std::string writeScript(const std::string& folder, const std::string& name,
                         const std::string& body) {
@@ -66,11 +59,11 @@ double rawSeconds(const std::string& producer, long long& bytes) {
         }
         bytes += n;
     }
-    const auto end = Clock::now();
+    const double took = secondsSince(begin);
     ::close(ends[0]);
     ::waitpid(pid, nullptr, 0);
     posix_spawn_file_actions_destroy(&actions);
-    return seconds(end - begin);
+    return took;
 }
 
 double runnerSeconds(const std::string& producer, long long& bytes) {
@@ -83,9 +76,7 @@ double runnerSeconds(const std::string& producer, long long& bytes) {
         bytes += static_cast<long long>(sChunk.size());
     };
     runner.SetCommand("C:\\bench.bat");
-    const auto begin = Clock::now();
-    runner.ProcessCommand();
-    return seconds(Clock::now() - begin);
+    return tolvane::bench::timed([&] { runner.ProcessCommand(); });
 }
 
 double longestSilentGapMs(const std::string& sleeper) {
@@ -101,18 +92,14 @@ double longestSilentGapMs(const std::string& sleeper) {
     for (std::size_t i = 1; i < moments.size(); ++i) {
         longest = std::max(longest, moments[i] - moments[i - 1]);
     }
-    return seconds(longest) * 1000.0;
+    return std::chrono::duration<double, std::milli>(longest).count();
 }
 
 } // namespace
 
 int main() {
-    char folderTemplate[] = "/tmp/tolvane-bench-XXXXXX";
-    if (!::mkdtemp(folderTemplate)) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::string folder = folderTemplate;
+    const tolvane::bench::TempFolder work("runner");
+    const std::string folder = work.path();
     const std::string producer =
         writeScript(folder, "producer",
                     "yes 'Compressing C:\\UnrealTournament\\Maps\\DM-Deck16.unr' | head -c " +
@@ -149,9 +136,5 @@ int main() {
 #ifndef NDEBUG
     std::printf("(built without NDEBUG: measure a release build for figures that mean anything)\n");
 #endif
-
-    std::remove(producer.c_str());
-    std::remove(sleeper.c_str());
-    ::rmdir(folder.c_str());
     return 0;
 }

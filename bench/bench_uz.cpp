@@ -1,23 +1,19 @@
 // .uz compression and decompression of a 20 MB mixed file (text, runs, noise) against bzip2 -9 and
 // bzip2 -d on the same file, measured in the same run. Goal: at most 3 times bzip2's time each way.
 
-#include "Result.h"
+#include "BenchSupport.h"
 #include "uz/uzfile.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using tolvane::bench::timed;
 using tolvane::uz::Bytes;
 
 namespace {
@@ -65,7 +61,7 @@ void writeFile(const fs::path& path, const Bytes& bytes) {
 
 // Runs bzip2 with the arguments; stdout goes to `output`. Returns the seconds taken.
 double runBzip2(const std::string& flags, const fs::path& input, const fs::path& output) {
-    const auto start = Clock::now();
+    const auto start = tolvane::bench::Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         std::FILE* in = std::fopen(input.c_str(), "rb");
@@ -80,7 +76,7 @@ double runBzip2(const std::string& flags, const fs::path& input, const fs::path&
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double seconds = tolvane::bench::secondsSince(start);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "bzip2 %s failed\n", flags.c_str());
         std::exit(1);
@@ -88,18 +84,12 @@ double runBzip2(const std::string& flags, const fs::path& input, const fs::path&
     return seconds;
 }
 
-template <typename F> double timed(F&& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 } // namespace
 
 int main() {
     constexpr std::size_t kSize = 20 * 1000 * 1000;
-    const fs::path dir = fs::temp_directory_path() / ("bench_uz." + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const tolvane::bench::TempFolder folder("uz");
+    const fs::path& dir = folder.path();
     const Bytes data = mixedData(kSize);
     writeFile(dir / "mixed.bin", data);
 
@@ -135,6 +125,5 @@ int main() {
                 100.0 * static_cast<double>(packed.size()) / kSize,
                 static_cast<std::uintmax_t>(bzSize), 100.0 * static_cast<double>(bzSize) / kSize);
     std::printf("round trip: %s\n", same ? "equal" : "DIFFERENT");
-    fs::remove_all(dir);
     return same ? 0 : 1;
 }

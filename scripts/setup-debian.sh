@@ -17,6 +17,7 @@ if [ "${1:-}" = "--tests" ]; then
         bzip2                      # the .uz benchmark's yardstick
         wine wine64                # jobs under real Wine, and the Windows build's tests
         doctest-dev                # the test framework of the Qt-free tests run under Wine
+        clang libclang-rt-14-dev   # fuzzing with libFuzzer
     )
 fi
 

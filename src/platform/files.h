@@ -19,7 +19,6 @@ struct SystemError {
 constexpr int kErrorFileNotFound = 2;
 constexpr int kErrorPathNotFound = 3;
 constexpr int kErrorAccessDenied = 5;
-constexpr int kErrorNoTranslation = 1113;
 
 struct FileInfo {
     std::string name;
@@ -54,10 +53,6 @@ SystemError createFolder(std::string_view winPath);
 // to a temporary file beside it first, which then takes the name, so that a failed write (disk
 // full, no access) never leaves a half-written file under that name.
 SystemError writeFileBytes(std::string_view winPath, std::string_view bytes);
-
-// Writes lines of UTF-8 text in the Windows code page, each ending in CR LF. Fails with
-// kErrorNoTranslation, writing nothing, when a character has no place in the code page.
-SystemError writeTextFile(std::string_view winPath, const std::vector<std::string>& lines);
 
 // Deletes a file. Without `force` a read-only file is refused, as on Windows.
 SystemError deleteFile(std::string_view winPath, bool force);

@@ -1,114 +1,103 @@
-// File operations on Windows paths, and the Windows code page.
+// Windows paths over a Wine prefix: how typed paths find host files and back, and the file
+// operations on them.
 
-#include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/posix/wineprefix.h"
 #include "support/TempPrefix.h"
 
 #include <QTest>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
-using namespace tolvane;
 using namespace tolvane::platform;
 namespace fs = std::filesystem;
 
 class FilesTest : public QObject {
     Q_OBJECT
 private slots:
-    void writesTextInTheWindowsCodePageWithCrLf() {
-        test::TempPrefix prefix;
-        prefix.makeFolder("UT");
-        QVERIFY(!writeTextFile("C:\\UT\\uccMake.Bat", {"Caf\xC3\xA9 \xE2\x82\xAC", "two"}));
-        QCOMPARE(test::readFile(prefix.driveC() / "UT" / "uccMake.Bat"),
-                 std::string("Caf\xE9 \x80\r\ntwo\r\n"));
+    // Each component exactly, else in any letter case, else as typed; "\\", "." and ".." as the
+    // host would take them, without climbing above the drive. Expected: below the prefix.
+    void findsHostFiles_data() {
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<QString>("expected");
+        auto row = [](const char* name, QByteArray typed, const char* expected = nullptr) {
+            QTest::newRow(name) << typed << QString(expected);
+        };
+        row("letter case", "c:\\ut\\MAPS\\ctf-face.UNR", "drive_c/UT/Maps/CTF-Face.unr");
+        row("written and run", "C:\\UT\\uccMake.Bat", "drive_c/UT/uccmake.bat");
+        row("missing as typed", "C:\\ut\\New\\File.TXT", "drive_c/UT/New/File.TXT");
+        row("doubled and dot", "C:\\\\UT\\\\Maps\\.\\x", "drive_c/UT/Maps/x");
+        row("dot dot", "C:\\..\\..\\UT\\Gone\\..\\Maps", "drive_c/UT/Maps");
+        row("drive D", "d:\\Data", "games/Data");
+        row("no such drive", "Q:\\anything");
+        row("no drive", "\\Compressed");
+        row("relative", "relative\\path");
+        row("empty", "");
+        // The host cuts a path at a NUL, which would turn "..\0x" into a real "..".
+        row("NUL", QByteArray("C:\\..\0x\\..\0y\\etc", 16));
+    }
+    void findsHostFiles() {
+        QFETCH(QByteArray, typed);
+        QFETCH(QString, expected);
+        tolvane::test::TempPrefix prefix;
+        prefix.makeFile("UT/Maps/CTF-Face.unr");
+        prefix.makeFile("UT/uccmake.bat");
+        prefix.addDrive('D', prefix.root() / "games");
+        const auto host = WinePrefix(prefix.root()).toHost(typed.toStdString());
+        QCOMPARE(host.has_value(), !expected.isNull());
+        if (host) {
+            QCOMPARE(fs::weakly_canonical(*host),
+                     fs::weakly_canonical(prefix.root() / expected.toStdString()));
+        }
     }
 
-    void replacesAFileOfAnyLetterCaseInsteadOfAddingATwin() {
-        test::TempPrefix prefix;
+    // Drives are the links that exist, dangling or not; host paths map back through the longest.
+    void drivesAndTheWayBack() {
+        tolvane::test::TempPrefix prefix;
+        prefix.addDrive('Z', "/");
+        prefix.addDrive('D', prefix.root() / "games");
+        fs::create_symlink(prefix.root() / "nowhere", prefix.root() / "dosdevices" / "e:");
+        fs::create_directories(prefix.root() / "dosdevices" / "notadrive");
+        const WinePrefix wine(prefix.root());
+        std::string letters;
+        for (auto& drive : wine.drives()) {
+            letters += drive.letter;
+        }
+        QCOMPARE(letters, std::string("CDEZ"));
+        QCOMPARE(*wine.toWindows(prefix.root() / "games" / "UT"), std::string("D:\\UT"));
+        QCOMPARE(*wine.toWindows(prefix.root() / "dosdevices" / "d:" / "UT"),
+                 std::string("D:\\UT"));
+        QCOMPARE(*wine.toWindows(prefix.driveC()), std::string("C:\\"));
+        QCOMPARE(*wine.toWindows("/tmp"), std::string("Z:\\tmp"));
+    }
+
+    void refusesARelativeWinePrefix() {
+        tolvane::test::ScopedEnv relative("WINEPREFIX", "relative/prefix");
+        std::string why;
+        QVERIFY(!WinePrefix::fromEnvironment(&why) && !why.empty());
+        QVERIFY(!toHostPath("C:\\"));
+    }
+
+    // The batch file written as "uccMake.Bat" replaces "uccmake.bat" rather than adding a twin.
+    void writingReplacesAFileOfAnyLetterCase() {
+        tolvane::test::TempPrefix prefix;
         prefix.makeFile("UT/uccmake.bat", "old");
-        QVERIFY(!writeTextFile("C:\\UT\\uccMake.Bat", {"new"}));
-        QCOMPARE(test::readFile(prefix.driveC() / "UT" / "uccmake.bat"), std::string("new\r\n"));
+        QVERIFY(!writeFileBytes("C:\\UT\\uccMake.Bat", "new\r\n"));
+        QCOMPARE(tolvane::test::readFile(prefix.driveC() / "UT" / "uccmake.bat"), "new\r\n");
         QCOMPARE(std::distance(fs::directory_iterator(prefix.driveC() / "UT"), {}), 1);
     }
 
-    void refusesTextTheCodePageCannotHoldAndWritesNothing() {
-        test::TempPrefix prefix;
-        prefix.makeFolder("UT");
-        auto error = writeTextFile("C:\\UT\\x.bat", {"ok", "\xE4\xB8\xAD"});
-        QCOMPARE(error.code, kErrorNoTranslation);
-        QVERIFY(!fs::exists(prefix.driveC() / "UT" / "x.bat"));
-    }
-
-    void failedWritesLeaveNoFileBehind() {
-        test::TempPrefix prefix;
-        auto error = writeTextFile("C:\\Missing\\x.bat", {"a"});
-        QCOMPARE(error.code, kErrorFileNotFound);
-        QVERIFY(!error.message.empty());
-        QVERIFY(writeTextFile("Q:\\x.bat", {"a"}).code != 0);
-    }
-
-    void createsOnlyOneFolderLevel() {
-        test::TempPrefix prefix;
-        QVERIFY(!createFolder("C:\\A"));
-        QVERIFY(folderExists("C:\\a"));
+    void createsOneFolderLevelAndDeletesReadOnlyFilesOnlyWhenForced() {
+        tolvane::test::TempPrefix prefix;
+        QVERIFY(!createFolder("C:\\A") && folderExists("C:\\a"));
         QVERIFY(createFolder("C:\\B\\C").code != 0);
-        QVERIFY(createFolder("C:\\A").code != 0); // exists already
-    }
-
-    void deletesReadOnlyFilesOnlyWhenForced() {
-        test::TempPrefix prefix;
-        auto file = prefix.makeFile("UT/locked.unr");
+        const auto file = prefix.makeFile("A/locked.unr");
         ::chmod(file.c_str(), 0444);
-        QCOMPARE(deleteFile("C:\\UT\\locked.unr", false).code, kErrorAccessDenied);
-        QVERIFY(fs::exists(file));
-        QVERIFY(!deleteFile("C:\\ut\\LOCKED.unr", true));
-        QVERIFY(!fs::exists(file));
-        QCOMPARE(deleteFile("C:\\UT\\locked.unr", true).code, kErrorFileNotFound);
-    }
-
-    void listsEntriesWithHiddenAndReadOnlyFlags() {
-        test::TempPrefix prefix;
-        prefix.makeFile("UT/a.unr", "12345");
-        prefix.makeFile("UT/.hidden");
-        prefix.makeFolder("UT/Maps");
-        ::chmod((prefix.driveC() / "UT" / "a.unr").c_str(), 0444);
-        std::vector<FileInfo> entries;
-        QVERIFY(!listFolder("C:\\UT", entries));
-        QCOMPARE(entries.size(), std::size_t(3));
-        for (auto& e : entries) {
-            if (e.name == "a.unr") {
-                QVERIFY(e.readOnly && !e.hidden && !e.isFolder);
-                QCOMPARE(e.size, std::uint64_t(5));
-            } else if (e.name == ".hidden") {
-                QVERIFY(e.hidden);
-            } else {
-                QVERIFY(e.isFolder);
-            }
-        }
-        QVERIFY(listFolder("C:\\Nope", entries).code != 0);
-    }
-
-    void findsTheNearestExistingFolder() {
-        test::TempPrefix prefix;
-        prefix.makeFolder("Games");
-        QCOMPARE(nearestExistingFolder("C:\\Games\\Gone\\Deeper"), std::string("C:\\Games"));
-        QCOMPARE(nearestExistingFolder("C:\\Games\\"), std::string("C:\\Games"));
+        QCOMPARE(deleteFile("C:\\A\\locked.unr", false).code, kErrorAccessDenied);
+        QVERIFY(!deleteFile("C:\\a\\LOCKED.unr", true) && !fs::exists(file));
+        QCOMPARE(deleteFile("C:\\A\\locked.unr", true).code, kErrorFileNotFound);
+        QCOMPARE(nearestExistingFolder("C:\\A\\Gone\\Deeper"), std::string("C:\\A"));
         QCOMPARE(nearestExistingFolder("Q:\\x"), std::string());
-    }
-
-    void convertsTheCodePageBothWays() {
-        std::string all;
-        for (int b = 1; b < 256; ++b) {
-            all += static_cast<char>(b);
-        }
-        auto back = utf8ToNarrow(narrowToUtf8(all));
-        QVERIFY(back);
-        QCOMPARE(*back, all);
-        QVERIFY(!utf8ToNarrow("\xFF\xFE"));         // not UTF-8
-        QVERIFY(!utf8ToNarrow("\xF0\x9F\x8E\xAE")); // outside the code page
-        QVERIFY(equalsIgnoringCase("\xC3\x89T\xC3\x89", "\xC3\xA9t\xC3\xA9"));
-        QVERIFY(!equalsIgnoringCase("a", "b"));
     }
 };
 

@@ -1,117 +1,83 @@
-// Starting the folder window program detached from this process.
+// Starting the folder window program detached from this process, or saying why it cannot start.
 
 #include "platform/folderwindow.h"
-#include "support/ProcessFacts.h"
 #include "support/TempPrefix.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-
+#include <csignal>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tolvane;
 namespace fs = std::filesystem;
 
-namespace {
-
-// This test program doubles as a stand-in for the window program: started with this variable
-// set, it records its argument and Wine prefix there and stays running.
-constexpr const char* kRecordVariable = "FAKE_FOLDER_WINDOW_RECORD";
-
-int recordAndStay(const char* record, int argc, char* argv[]) {
-    const char* prefix = std::getenv("WINEPREFIX");
-    {
-        std::ofstream out(std::string(record) + ".tmp");
-        out << (argc > 1 ? argv[1] : "") << '\n' << (prefix ? prefix : "") << '\n';
-    }
-    std::rename((std::string(record) + ".tmp").c_str(), record);
-    ::sleep(60);
-    return 0;
-}
-
-// Starts this program as the window program, recording into `record`.
-platform::SystemError startStandIn(const fs::path& record, const std::string& winPath, int* pid) {
-    platform::DetachedFolderWindowLauncher launcher(
-        QCoreApplication::applicationFilePath().toStdString());
-    ::setenv(kRecordVariable, record.c_str(), 1);
-    const auto error = launcher.start(winPath, pid);
-    ::unsetenv(kRecordVariable);
-    return error;
-}
-
-} // namespace
-
 class FolderWindowLauncherTest : public QObject {
     Q_OBJECT
 private slots:
     void startsTheProgramDetachedWithThePathAndThePrefix() {
         test::TempPrefix prefix;
-        QTemporaryDir dir;
-        const fs::path record = fs::path(dir.path().toStdString()) / "record";
-        // A descriptor without close-on-exec must not reach the window program.
-        const int stray = ::open("/dev/null", O_RDONLY);
-        QVERIFY(stray > 2);
-
+        // A window program that says what it got, then stays.
+        const fs::path program =
+            prefix.makeFile("window", "#!/bin/sh\nprintf '%s %s\\n' \"$1\" \"$WINEPREFIX\" "
+                                      ">\"$0.tmp\"\nmv \"$0.tmp\" \"$0.said\"\n"
+                                      "exec sleep 60\n");
+        fs::permissions(program, fs::perms::owner_all);
+        const int stray = ::open("/dev/null", O_RDONLY); // not close-on-exec: must not reach it
         int pid = 0;
-        const auto error = startStandIn(record, "C:\\UT\\\\Maps", &pid);
+        const auto error =
+            platform::DetachedFolderWindowLauncher(program).start("C:\\UT\\\\Maps", &pid);
         ::close(stray);
-        QVERIFY2(!error, error.message.c_str());
-        QVERIFY(pid > 0);
-        QVERIFY(test::waitForFile(record));
+        QVERIFY2(!error && pid > 0, error.message.c_str());
+        QTRY_VERIFY(fs::exists(program.string() + ".said"));
+        QCOMPARE(test::readFile(program.string() + ".said"),
+                 "C:\\UT\\\\Maps " + prefix.root().string() + "\n");
 
-        QCOMPARE(test::readFile(record), "C:\\UT\\\\Maps\n" + prefix.root().string() + "\n");
-
-        const auto facts = test::processFacts(pid);
-        test::endProcess(pid);
-        QVERIFY(facts.exists);
-        QVERIFY(facts.parent != ::getpid()); // handed to the system, never our zombie
-        QCOMPARE(facts.session, pid);        // a session of its own
-        QVERIFY(facts.session != ::getsid(0));
-        QCOMPARE(facts.descriptors.size(), std::size_t(3));
-        for (const auto& [fd, target] : facts.descriptors) {
-            QCOMPARE(target, std::string("/dev/null"));
-        }
+        // Handed over (never our zombie), in a session of its own, holding only /dev/null.
+        const std::string proc = "/proc/" + std::to_string(pid);
+        const std::string stat = test::readFile(proc + "/stat");
+        int parent = 0, group = 0, session = 0;
+        std::sscanf(stat.substr(stat.rfind(')') + 2).c_str(), "%*c %d %d %d", &parent, &group,
+                    &session);
+        QVERIFY(parent != ::getpid() && session == pid);
+        const auto descriptors = [&] {
+            std::set<std::string> found;
+            for (const auto& fd : fs::directory_iterator(proc + "/fd")) {
+                found.insert(fd.path().filename().string() + fs::read_symlink(fd).string());
+            }
+            return found;
+        };
+        QTRY_COMPARE(descriptors(),
+                     (std::set<std::string>{"0/dev/null", "1/dev/null", "2/dev/null"}));
+        ::kill(pid, SIGKILL);
     }
 
     void saysWhyTheProgramCannotStart_data() {
-        QTest::addColumn<QString>("content");
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("code");
-        QTest::newRow("missing") << QString() << 0 << platform::kErrorFileNotFound;
-        // Even root cannot run a file without any execute bit.
+        QTest::newRow("missing") << QByteArray() << 0 << platform::kErrorFileNotFound;
         QTest::newRow("not executable")
-            << QStringLiteral("#!/bin/sh\n") << 0644 << platform::kErrorAccessDenied;
-        QTest::newRow("not a program") << QStringLiteral("\x01\x02garbage") << 0755 << 193;
+            << QByteArray("#!/bin/sh\n") << 0644 << platform::kErrorAccessDenied; // even for root
+        QTest::newRow("not a program") << QByteArray("\x01\x02garbage") << 0755 << 193;
     }
     void saysWhyTheProgramCannotStart() {
-        QFETCH(QString, content);
+        QFETCH(QByteArray, content);
         QFETCH(int, mode);
         QFETCH(int, code);
-        QTemporaryDir dir;
-        const fs::path program = fs::path(dir.path().toStdString()) / "tolvane-folder";
-        if (!content.isEmpty()) {
+        test::TempPrefix prefix;
+        const std::string program = prefix.root() / "tolvane-folder";
+        if (!content.isNull()) {
             std::ofstream(program) << content.toStdString();
             ::chmod(program.c_str(), static_cast<mode_t>(mode));
         }
-        platform::DetachedFolderWindowLauncher launcher(program.string());
-        const auto error = launcher.open("C:\\UT\\Maps");
+        const auto error = platform::DetachedFolderWindowLauncher(program).open("C:\\UT\\Maps");
         QCOMPARE(error.code, code);
-        QVERIFY2(error.message.find(program.string()) != std::string::npos, error.message.c_str());
+        QVERIFY2(error.message.find(program) != std::string::npos, error.message.c_str());
     }
 };
 
-int main(int argc, char* argv[]) {
-    if (const char* record = std::getenv(kRecordVariable)) {
-        return recordAndStay(record, argc, argv);
-    }
-    QCoreApplication app(argc, argv);
-    FolderWindowLauncherTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(FolderWindowLauncherTest)
 #include "test_folderwindow_launcher.moc"

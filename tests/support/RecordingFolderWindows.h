@@ -3,18 +3,15 @@
 
 #include "platform/folderwindow.h"
 
-#include <string>
 #include <vector>
 
 namespace tolvane::test {
 
-class RecordingFolderWindows : public platform::FolderWindowLauncher {
-public:
+struct RecordingFolderWindows : platform::FolderWindowLauncher {
     platform::SystemError open(const std::string& winPath) override {
         opened.push_back(winPath);
         return failure;
     }
-
     std::vector<std::string> opened;
     platform::SystemError failure; // returned by every call; none by default
 };

@@ -1,5 +1,5 @@
 #pragma once
-// Sets an environment variable for as long as the object lives, then puts back what was there.
+// Sets an environment variable while the object lives, then puts back what was there.
 
 #include <cstdlib>
 #include <optional>
@@ -15,13 +15,7 @@ public:
         }
         ::setenv(name, value.c_str(), 1);
     }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_.c_str(), old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_.c_str());
-        }
-    }
+    ~ScopedEnv() { old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str()); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 

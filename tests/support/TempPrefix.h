@@ -1,42 +1,63 @@
 #pragma once
-// A throw-away Wine-style prefix for tests: drives as links in dosdevices, a system.reg, and
-// WINEPREFIX pointing at it for as long as the object lives.
+// A throw-away Wine-style prefix: drive C: linked in dosdevices, a system.reg, and WINEPREFIX
+// pointing at it while the object lives. Relative paths given here are below drive C:.
 
 #include "support/ScopedEnv.h"
 
 #include <QTemporaryDir>
 
 #include <filesystem>
-#include <string>
+#include <fstream>
+#include <sstream>
 
 namespace tolvane::test {
 
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
 class TempPrefix {
 public:
-    TempPrefix();
-    ~TempPrefix();
-
-    std::filesystem::path root() const;
-    // The folder behind drive C: (drive_c).
-    std::filesystem::path driveC() const;
-    // Adds a drive whose link points at `target` (created when missing).
-    void addDrive(char letter, const std::filesystem::path& target);
-    // Writes system.reg with the header, the given body, and optionally the win64 mark.
-    void writeSystemReg(const std::string& body, bool win64 = false);
-    // Writes a system.reg whose game folder value is `folder` (backslashes as typed).
-    void setGameFolder(const std::string& folder, bool win64 = false);
-    // Creates a file (and its folders) below the prefix's drive C:, e.g. "UT/Maps/A.unr".
-    std::filesystem::path makeFile(const std::string& relative, const std::string& content = "x");
-    std::filesystem::path makeFolder(const std::string& relative);
+    TempPrefix() { addDrive('C', driveC()); }
+    std::filesystem::path root() const { return dir_.path().toStdString(); }
+    std::filesystem::path driveC() const { return root() / "drive_c"; }
+    // A drive whose link points at `target`, which is created when missing.
+    void addDrive(char letter, const std::filesystem::path& target) {
+        std::filesystem::create_directories(target);
+        std::filesystem::create_directories(root() / "dosdevices");
+        const std::string name{static_cast<char>(letter | 0x20), ':'};
+        std::filesystem::create_symlink(target, root() / "dosdevices" / name);
+    }
+    void writeSystemReg(const std::string& body, bool win64 = false) {
+        std::ofstream(root() / "system.reg", std::ios::binary)
+            << "WINE REGISTRY Version 2\n\n"
+            << (win64 ? "#arch=win64\n\n" : "") << body;
+    }
+    // The game folder's value (backslashes as typed), in the view a 32-bit program reads.
+    void setGameFolder(const std::string& folder, bool win64 = false) {
+        const QString value =
+            QString::fromStdString(folder).replace('\\', "\\\\").replace('"', "\\\"");
+        writeSystemReg(std::string("[Software\\\\") + (win64 ? "Wow6432Node\\\\" : "") +
+                           "Unreal Technology\\\\Installed Apps\\\\UnrealTournament] 1\n"
+                           "\"Folder\"=\"" +
+                           value.toStdString() + "\"\n",
+                       win64);
+    }
+    std::filesystem::path makeFile(const std::string& relative, const std::string& content = "x") {
+        makeFolder(std::filesystem::path(relative).parent_path().string());
+        std::ofstream(driveC() / relative, std::ios::binary) << content;
+        return driveC() / relative;
+    }
+    std::filesystem::path makeFolder(const std::string& relative) {
+        std::filesystem::create_directories(driveC() / relative);
+        return driveC() / relative;
+    }
 
 private:
     QTemporaryDir dir_;
-    ScopedEnv wineprefix_;
+    ScopedEnv wineprefix_{"WINEPREFIX", dir_.path().toStdString()};
 };
-
-// Escapes a Windows path for a registry file string: every backslash doubled.
-std::string regEscape(const std::string& text);
-
-std::string readFile(const std::filesystem::path& path);
 
 } // namespace tolvane::test

@@ -1,0 +1,265 @@
+// Whole jobs under hostile conditions, through the window, the batch file, the bundled interpreter
+// and the tool: file names full of syntax, a read-only game folder, a disk that fills up. Every
+// file is compressed or refused with a clear message, no other command ever runs, and no file is
+// lost or left half written.
+
+#include "controls/DirListBox.h"
+#include "controls/FileListBox.h"
+#include "mainwindow/Form1Fixture.h"
+#include "mainwindow/GameFolder.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <csignal>
+#include <fstream>
+#include <linux/capability.h>
+#include <random>
+#include <set>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+using namespace tolvane;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Names the tool can compress: shell and interpreter syntax, variables, accents, option-like
+// names, and the longest whose .uz still fits in 255 bytes. Joined by '/', which no name holds.
+const QStringList kCompressible =
+    QString("blank name.unr/ leading blank.unr/many   blanks .unr/& % ^ ( ) ! ' , ;.unr/100%.unr/"
+            "%PATH%.unr/%%.unr/%~dp0.unr/x & touch PWNED.unr/"
+            "x ^& touch PWNED.unr/$(touch PWNED).unr/`touch PWNED`.unr/;touch PWNED.unr/"
+            "\u00C9clair \u20AC.unr/-rf.unr/--help.unr/" +
+            QString(248, 'M') + ".unr")
+        .split('/');
+// Names whose .uz would pass 255 bytes, the second in two-byte letters: the tool refuses them.
+const QStringList kTooLong = {QString(249, 'N') + ".unr", QString(125, QChar(0xE9)) + ".unr"};
+
+std::set<std::string> namesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.insert(entry.path().filename());
+    }
+    return names;
+}
+
+// A window on a game folder whose files in `folder` are queued; the sources' bytes by name.
+struct Job {
+    explicit Job(const std::string& folder, const QStringList& names = {}) {
+        fs::create_directories(game.game() / folder);
+        for (const QString& name : names) {
+            sources[name.toStdString()] = test::GameFolder::package(name.toStdString());
+            std::ofstream(game.game() / folder / name.toStdString()) << sources[name.toStdString()];
+        }
+        f.form->Show();
+        f.form->mnuOpen->setChecked(false);
+        queue(folder);
+        gameBefore = namesIn(game.game());
+    }
+    void queue(const std::string& folder) {
+        QVERIFY(f.form->Dir1->setPath(QString::fromStdString("C:\\UnrealTournament\\" + folder)));
+        f.form->File1->selectAll();
+        f.form->KewlButtons1->click();
+    }
+    std::string start() {
+        f.form->KewlButtons2->click();
+        return f.messages.shown.empty() ? std::string() : f.messages.shown.back().text;
+    }
+    // Every source is still there with its bytes, and nothing else beside them.
+    void checkNothingLost(const fs::path& folder) {
+        std::set<std::string> names;
+        for (const auto& [name, bytes] : sources) {
+            names.insert(name);
+            QCOMPARE(test::readFile(folder / name), bytes);
+        }
+        QCOMPARE(namesIn(folder), names);
+    }
+    // Nothing written or run, and the window as it was, ready for another try.
+    void checkRefusedBeforeAnythingRan() {
+        QCOMPARE(namesIn(game.game()), gameBefore);
+        QVERIFY(namesIn(game.compressed()).empty());
+        QVERIFY(f.form->KewlButtons2->isVisible() && !f.form->txtOutput->isVisible());
+        QCOMPARE(f.form->List1->count(), f.form->List2->count());
+        QVERIFY(f.form->List1->count() > 0);
+    }
+
+    test::GameFolder game;
+    std::map<std::string, std::string> sources;
+    std::set<std::string> gameBefore;
+    test::Form1Fixture f;
+};
+
+// The end-of-job question lists these sources' results, and only these, as not produced.
+void checkListedAsMissing(const std::string& text, const QStringList& names) {
+    const QString question = QString::fromStdString(text);
+    QVERIFY2(question.count("\r\n") == names.size() + 1, text.c_str());
+    for (const QString& name : names) {
+        QVERIFY2(question.contains("\r\n" + name + ".uz\r\n"), text.c_str());
+    }
+}
+
+// A file an injected command would have made, in the prefix or where a shell would have run.
+bool anythingPlanted(const test::GameFolder& game) {
+    for (const auto& entry : fs::recursive_directory_iterator(game.prefix.root())) {
+        if (entry.path().filename().string().starts_with("PWNED")) {
+            return true;
+        }
+    }
+    return fs::exists("PWNED") || fs::exists(fs::temp_directory_path() / "PWNED");
+}
+
+// While it lives no file can grow past `bytes`: writes beyond fail with "File too large", as on a
+// full disk, in this process and in the programs it starts.
+struct FileSizeLimit {
+    rlimit saved{};
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{bytes, saved.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved); }
+};
+
+// Root passes every permission check: the test gives that up for itself and the programs it
+// starts, so that a read-only folder refuses writes. False when it cannot.
+bool givePermissionOverrideUp() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{};
+    if (::geteuid() != 0) {
+        return true;
+    }
+    if (::syscall(SYS_capget, &header, caps) != 0) {
+        return false;
+    }
+    caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
+    return ::syscall(SYS_capset, &header, caps) == 0;
+}
+
+} // namespace
+
+class HostileConditionsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        ::unsetenv("ComSpec");
+        permissionsHold_ = givePermissionOverrideUp();
+    }
+
+    void hostileNamesAreCompressedOrRefusedAndNothingIsLost() {
+        Job job("Hostile", kCompressible + kTooLong);
+        checkListedAsMissing(job.start(), kTooLong);
+        QVERIFY(!job.f.form->txtOutput->toPlainText().contains("not recognized"));
+        QCOMPARE(namesIn(job.game.compressed()).size(), std::size_t(kCompressible.size()));
+        job.checkNothingLost(job.game.game() / "Hostile");
+
+        // Back again: every result decompresses to its source's name and bytes.
+        job.queue("Compressed");
+        job.f.form->Option2->setChecked(true);
+        job.start();
+        QCOMPARE(job.f.messages.shown.back().title, std::string("Success!"));
+        for (const QString& name : kCompressible) {
+            QCOMPARE(test::readFile(job.game.decompressed() / name.toStdString()),
+                     job.sources.at(name.toStdString()));
+        }
+        QVERIFY(!anythingPlanted(job.game));
+        std::printf("reliability: hostile names: %d compressed and back, %d refused and named, "
+                    "none lost, no command injected\n",
+                    int(kCompressible.size()), int(kTooLong.size()));
+    }
+
+    void namesTheBatchFileCannotHoldAreRefusedBeforeAnythingRuns() {
+        const QStringList refused = {
+            "\u5730\u56FE.unr",             // no place in the Windows code page
+            "smile \U0001F600.unr"};        // outside the basic plane
+        // No Windows path holds these (a quote, a control character, \ | >): not even queued.
+        const QStringList unusable = {"say \"hi\" & touch PWNED.unr", "tab\there.unr",
+                                      "a\\b.unr", "x | touch PWNED.unr", "x > PWNED.unr"};
+        Job job("Foreign", refused + unusable + QStringList{"plain.unr"});
+        QCOMPARE(job.f.form->List1->count(), int(refused.size() + 1));
+        const QString notQueued = QString::fromStdString(job.f.messages.shown.at(0).text);
+        for (const QString& name : unusable) {
+            QVERIFY2(notQueued.contains("\n" + name), qPrintable(name));
+        }
+        const std::string text = job.start();
+        QVERIFY(text.starts_with("The batch file C:\\UnrealTournament\\uccMake.Bat cannot name"));
+        for (const QString& name : refused) {
+            QVERIFY2(
+                QString::fromStdString(text).contains("\r\nC:\\UnrealTournament\\Foreign\\" + name),
+                qPrintable(name));
+        }
+        QVERIFY(text.find("plain.unr") == text.npos);
+        job.checkRefusedBeforeAnythingRan();
+        job.checkNothingLost(job.game.game() / "Foreign");
+        QVERIFY(!anythingPlanted(job.game));
+    }
+
+    // The earlier job's batch file stays whole, the reason is shown, and nothing runs.
+    void aBatchFileThatCannotBeWrittenIsRefused_data() {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("read-only game folder") << true << "Permission denied";
+        QTest::newRow("disk full") << false << "File too large";
+    }
+    void aBatchFileThatCannotBeWrittenIsRefused() {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, why);
+        if (readOnly && !permissionsHold_) {
+            QSKIP("running as root without a way to give up the permission override");
+        }
+        Job job("Maps");
+        std::ofstream(job.game.game() / "uccMake.Bat") << "REM an earlier job\r\n";
+        job.gameBefore = namesIn(job.game.game());
+        fs::permissions(job.game.game(), readOnly ? fs::perms::owner_read | fs::perms::owner_exec
+                                                  : fs::perms::owner_all);
+        {
+            FileSizeLimit limit(readOnly ? RLIM_INFINITY : 64);
+            job.start();
+        }
+        fs::permissions(job.game.game(), fs::perms::owner_all);
+        QCOMPARE(
+            job.f.messages.shown,
+            (std::vector<test::ShownBox>{{"The batch file C:\\UnrealTournament\\uccMake.Bat could "
+                                          "not be written:\r\n" +
+                                              why.toStdString(),
+                                          "Error~!", 16}}));
+        QCOMPARE(test::readFile(job.game.game() / "uccMake.Bat"), "REM an earlier job\r\n");
+        job.checkRefusedBeforeAnythingRan();
+        std::printf("reliability: batch file not writable (%s): refused, nothing run\n",
+                    qPrintable(why));
+    }
+
+    // The disk fills up while the tool writes: the results it could not write are named at the
+    // end of the job, and none is left half written.
+    void aDiskThatFillsUpDuringTheJob() {
+        std::mt19937 random(1);
+        std::string noise; // its result passes the limit
+        while (noise.size() < 64 * 1024) {
+            noise += static_cast<char>(random());
+        }
+        Job job("Full", {"Alpha.unr", "Beta.unr", "Gamma.unr"});
+        for (const char* name : {"Beta.unr", "Gamma.unr"}) {
+            std::ofstream(job.game.game() / "Full" / name) << (job.sources[name] = noise);
+        }
+        {
+            FileSizeLimit limit(16 * 1024);
+            checkListedAsMissing(job.start(), {"Beta.unr", "Gamma.unr"});
+        }
+        QCOMPARE(job.f.form->txtOutput->toPlainText().count("File too large"), 2);
+        QCOMPARE(namesIn(job.game.compressed()), std::set<std::string>{"Alpha.unr.uz"});
+        job.checkNothingLost(job.game.game() / "Full");
+        std::printf("reliability: disk full during a job: 1 of 3 results whole, 2 named, none "
+                    "partial\n");
+    }
+
+private:
+    bool permissionsHold_ = false;
+};
+
+QTEST_MAIN(HostileConditionsTest)
+#include "test_hostile_conditions.moc"
