@@ -5,7 +5,7 @@
 // the same run, is the bundled interpreter alone on the same batch file, from its start to its own
 // end: the job through the runner should take no longer than that.
 
-#include "Result.h"
+#include "BenchSupport.h"
 #include "runner/ReadOutput.h"
 
 #include <algorithm>

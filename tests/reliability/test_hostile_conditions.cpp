@@ -49,8 +49,8 @@ std::set<std::string> namesIn(const fs::path& folder) {
 }
 
 // A window on a game folder whose files in `folder` are queued; the sources' bytes by name.
-struct Job {
-    explicit Job(const std::string& folder, const QStringList& names = {}) {
+struct WindowJob {
+    explicit WindowJob(const std::string& folder, const QStringList& names = {}) {
         fs::create_directories(game.game() / folder);
         for (const QString& name : names) {
             sources[name.toStdString()] = test::GameFolder::package(name.toStdString());
@@ -152,7 +152,7 @@ private slots:
     }
 
     void hostileNamesAreCompressedOrRefusedAndNothingIsLost() {
-        Job job("Hostile", kCompressible + kTooLong);
+        WindowJob job("Hostile", kCompressible + kTooLong);
         checkListedAsMissing(job.start(), kTooLong);
         QVERIFY(!job.f.form->txtOutput->toPlainText().contains("not recognized"));
         QCOMPARE(namesIn(job.game.compressed()).size(), std::size_t(kCompressible.size()));
@@ -174,13 +174,12 @@ private slots:
     }
 
     void namesTheBatchFileCannotHoldAreRefusedBeforeAnythingRuns() {
-        const QStringList refused = {
-            "\u5730\u56FE.unr",             // no place in the Windows code page
-            "smile \U0001F600.unr"};        // outside the basic plane
+        const QStringList refused = {"\u5730\u56FE.unr",      // no place in the Windows code page
+                                     "smile \U0001F600.unr"}; // outside the basic plane
         // No Windows path holds these (a quote, a control character, \ | >): not even queued.
-        const QStringList unusable = {"say \"hi\" & touch PWNED.unr", "tab\there.unr",
-                                      "a\\b.unr", "x | touch PWNED.unr", "x > PWNED.unr"};
-        Job job("Foreign", refused + unusable + QStringList{"plain.unr"});
+        const QStringList unusable = {"say \"hi\" & touch PWNED.unr", "tab\there.unr", "a\\b.unr",
+                                      "x | touch PWNED.unr", "x > PWNED.unr"};
+        WindowJob job("Foreign", refused + unusable + QStringList{"plain.unr"});
         QCOMPARE(job.f.form->List1->count(), int(refused.size() + 1));
         const QString notQueued = QString::fromStdString(job.f.messages.shown.at(0).text);
         for (const QString& name : unusable) {
@@ -212,7 +211,7 @@ private slots:
         if (readOnly && !permissionsHold_) {
             QSKIP("running as root without a way to give up the permission override");
         }
-        Job job("Maps");
+        WindowJob job("Maps");
         std::ofstream(job.game.game() / "uccMake.Bat") << "REM an earlier job\r\n";
         job.gameBefore = namesIn(job.game.game());
         fs::permissions(job.game.game(), readOnly ? fs::perms::owner_read | fs::perms::owner_exec
@@ -242,7 +241,7 @@ private slots:
         while (noise.size() < 64 * 1024) {
             noise += static_cast<char>(random());
         }
-        Job job("Full", {"Alpha.unr", "Beta.unr", "Gamma.unr"});
+        WindowJob job("Full", {"Alpha.unr", "Beta.unr", "Gamma.unr"});
         for (const char* name : {"Beta.unr", "Gamma.unr"}) {
             std::ofstream(job.game.game() / "Full" / name) << (job.sources[name] = noise);
         }

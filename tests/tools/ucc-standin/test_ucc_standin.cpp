@@ -1,6 +1,7 @@
 // The stand-in tool as a game's System\ucc.exe refuses bad input with one line, exit status 1 and
 // nothing left behind. (Whole jobs through it are the main window's and the reliability tests'.)
 
+#include "support/TempPrefix.h"
 #include "uz/uzfile.h"
 
 #include <QProcess>
