@@ -1,20 +1,9 @@
 #include "job/Preflight.h"
 
 #include "job/GamePaths.h"
+#include "job/NameList.h"
 
 namespace tolvane {
-
-namespace {
-
-std::string joinLines(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& name : names) {
-        out += "\r\n" + name;
-    }
-    return out;
-}
-
-} // namespace
 
 std::optional<Refusal> preflight(const Job& job) {
     const BatchJob& batch = job.batch;
@@ -26,7 +15,7 @@ std::optional<Refusal> preflight(const Job& job) {
     }
     const BatchText& text = job.text;
     if (!text.notCompressed.empty()) {
-        return Refusal{"Only .uz files can be decompressed:" + joinLines(text.notCompressed),
+        return Refusal{"Only .uz files can be decompressed:" + listedNames(text.notCompressed),
                        false};
     }
     // A file of that name already in the System folder (the game's own Core.u, or the tool
@@ -34,14 +23,14 @@ std::optional<Refusal> preflight(const Job& job) {
     if (!job.inSystem.empty()) {
         return Refusal{"These files are already in the game's System folder. Decompressing "
                        "would replace them and then move them out of it:" +
-                           joinLines(job.inSystem),
+                           listedNames(job.inSystem),
                        true};
     }
     if (!text.notRepresentable.empty()) {
         return Refusal{"The batch file " + gamepaths::batchFileWritten(batch.gameFolder) +
                            " cannot name these files, since the Windows code page has no place "
                            "for some of their characters:" +
-                           joinLines(text.notRepresentable),
+                           listedNames(text.notRepresentable),
                        true};
     }
     return std::nullopt;

@@ -5,6 +5,7 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
+#include "job/NameList.h"
 #include "mainwindow/Messages.h"
 #include "platform/files.h"
 
@@ -54,14 +55,17 @@ template <typename MessageBoxes>
 QStringList usableNames(const FileListBox& File1, const std::vector<int>& rows, MessageBoxes& boxes,
                         const char* refusal) {
     QStringList usable;
-    QStringList refused;
+    std::vector<std::string> refused;
     for (int row : rows) {
-        (File1.hasUsableName(row) ? usable : refused).push_back(File1.fileName(row));
+        if (File1.hasUsableName(row)) {
+            usable.push_back(File1.fileName(row));
+        } else {
+            refused.push_back(File1.fileName(row).toStdString());
+        }
     }
-    if (!refused.isEmpty()) {
-        const QString text =
-            QString::fromLatin1(refusal) + QStringLiteral("\n\n") + refused.join(QLatin1Char('\n'));
-        boxes.show(text.toStdString(), kErrorTitle, ui::kMbIconStop);
+    if (!refused.empty()) {
+        boxes.show(refusal + std::string("\n") + listedNames(refused, "\n"), kErrorTitle,
+                   ui::kMbIconStop);
     }
     return usable;
 }
@@ -168,22 +172,21 @@ void Form1::mnuDelete_Click() {
     // cannot be deleted does not stop the others; all failures are reported together.
     const QString folder = Dir1->path();
     const QStringList names = usableNames(*File1, rows, *messages_, kNotDeleted);
-    QStringList failures;
+    std::vector<std::string> failures;
     for (auto name = names.rbegin(); name != names.rend(); ++name) {
-        const QString path = folder + QLatin1Char('\\') + *name;
-        if (auto error = platform::deleteFile(path.toStdString(), true)) {
-            failures.push_back(path + QStringLiteral(": ") + QString::fromStdString(error.message));
+        const std::string path = (folder + QLatin1Char('\\') + *name).toStdString();
+        if (auto error = platform::deleteFile(path, true)) {
+            failures.push_back(path + ": " + error.message);
         }
     }
     if (!File1->refresh()) {
         Dir1->refresh();
     }
-    if (!failures.isEmpty()) {
+    if (!failures.empty()) {
         // Listed in the order of the file list.
         std::reverse(failures.begin(), failures.end());
-        const QString text = QStringLiteral("These files could not be deleted:\n\n") +
-                             failures.join(QLatin1Char('\n'));
-        messages_->show(text.toStdString(), kErrorTitle, ui::kMbIconStop);
+        messages_->show("These files could not be deleted:\n" + listedNames(failures, "\n"),
+                        kErrorTitle, ui::kMbIconStop);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "controls/DriveListBox.h"
 #include "job/GamePaths.h"
 #include "platform/files.h"
+#include "platform/hostpath.h"
 
 #include <QRadioButton>
 
@@ -37,6 +38,26 @@ QString driveOf(const std::string& path) {
                     : QStringLiteral("C:\\");
 }
 
+// Where the browser starts: the game folder, or the nearest folder above it that exists. With
+// none of its path reachable (no game folder, or one on a drive the prefix lacks), the root of
+// C:, else of the first drive that can be read, so that the lists never start empty.
+std::string startFolder(const std::string& gameFolder) {
+    if (!gameFolder.empty()) {
+        if (std::string nearest = platform::nearestExistingFolder(gameFolder); !nearest.empty()) {
+            return nearest;
+        }
+    }
+    if (platform::folderExists("C:\\")) {
+        return "C:\\";
+    }
+    for (const auto& drive : platform::listDrives()) {
+        if (platform::folderExists(drive.root)) {
+            return drive.root;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 void Form1::Form_Load() {
@@ -44,10 +65,8 @@ void Form1::Form_Load() {
     // Made before the folder list is filled, so that it shows them from the start.
     createOutputFolders(gameFolder);
 
-    // With no game folder the browser starts at the root of C:; with one that has gone, at the
-    // nearest folder above it that still exists. The drive list shows that folder's drive.
-    const std::string start =
-        gameFolder.empty() ? std::string("C:\\") : platform::nearestExistingFolder(gameFolder);
+    // The drive list shows the drive of the folder the folder list starts on.
+    const std::string start = startFolder(gameFolder);
     Drive1->setDrive(driveOf(start));
     if (!start.empty()) {
         Dir1->setPath(QString::fromStdString(start));

@@ -2,6 +2,8 @@
 
 #include "mainwindow/Form1.h"
 
+#include "job/NameList.h"
+
 #include "job/GamePaths.h"
 #include "job/ResultCheck.h"
 #include "mainwindow/Messages.h"
@@ -17,7 +19,6 @@
 namespace tolvane {
 
 namespace {
-constexpr std::size_t kMostNamesListed = 20;
 // Output held back for less than a screen refresh or two looks the same as output shown at once.
 constexpr std::chrono::milliseconds kOutputHoldAtMost{20};
 } // namespace
@@ -85,14 +86,9 @@ bool Form1::askToExit(const std::vector<std::string>& missing) {
         return messages().show("Compiling Completed! Would you like to eixt?", "Success!",
                                ui::kMbYesNo) == ui::kIdYes;
     }
-    std::string text = "Compiling finished with errors. These files were not produced:";
-    for (std::size_t i = 0; i < missing.size() && i < kMostNamesListed; ++i) {
-        text += "\r\n" + missing[i];
-    }
-    if (missing.size() > kMostNamesListed) {
-        text += "\r\nand " + std::to_string(missing.size() - kMostNamesListed) + " more";
-    }
-    text += "\r\nWould you like to exit?";
+    const std::string text =
+        "Compiling finished with errors. These files were not produced:" + listedNames(missing) +
+        "\r\nWould you like to exit?";
     return messages().show(text, messages::kErrorTitle, ui::kMbYesNo + ui::kMbIconStop) ==
            ui::kIdYes;
 }

@@ -72,6 +72,15 @@ private slots:
             QCOMPARE(refusal.text, row.refusal);
             QVERIFY2(refusal.stop == row.stop, row.row);
         }
+        // A box names twenty files at most, however many there are.
+        Names paths, names;
+        for (int i = 0; i < 2000; ++i) {
+            names.push_back(std::to_string(10000 + i) + ".unr");
+            paths.push_back("C:\\UT\\" + names.back());
+        }
+        const Refusal many = *preflight(takeJob(BatchJob{"C:\\UT", paths, names, D}));
+        QVERIFY(many.text.ends_with("\r\n10019.unr\r\nand 1980 more"));
+        QCOMPARE(std::count(many.text.begin(), many.text.end(), '\n'), 21);
     }
 
     void countsAResultAsProducedWhenItsPlaceChanged() {

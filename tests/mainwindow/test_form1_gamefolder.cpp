@@ -84,6 +84,8 @@ private slots:
                                             << "D:\\UT" << made;
         QTest::newRow("none") << ""
                               << "C:\\" << QStringList{"Elsewhere", "UT"};
+        QTest::newRow("drive missing") << "E:\\Games\\UT"
+                                       << "C:\\" << QStringList{"Elsewhere", "UT"};
         QTest::newRow("vanished") << "C:\\Elsewhere\\Gone"
                                   << "C:\\Elsewhere" << QStringList();
         // An output folder that cannot be made because a file holds its name.
