@@ -311,10 +311,12 @@ void Form1::keyPressEvent(QKeyEvent* event) {
         KewlButtons3->click();
         return;
     }
-    if (browserView && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        qobject_cast<QPushButton*>(focusWidget()) == nullptr &&
-        qobject_cast<QAbstractItemView*>(focusWidget()) == nullptr) {
-        KewlButtons2->click();
+    // Enter presses the button that has the focus (as Space does), and the default button,
+    // Start, from anywhere else: the lists and the folder list included, which leave Enter to
+    // the window.
+    if (browserView && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        (focused ? focused : KewlButtons2)->click();
         return;
     }
     QMainWindow::keyPressEvent(event);

@@ -2,9 +2,9 @@
 
 #include "mainwindow/Form1.h"
 
-#include "job/NameList.h"
 
 #include "job/GamePaths.h"
+#include "job/NameList.h"
 #include "job/ResultCheck.h"
 #include "mainwindow/Messages.h"
 #include "mainwindow/OutputBatcher.h"
@@ -31,8 +31,9 @@ void Form1::connectJob() {
             QTextCursor end(txtOutput->document());
             end.movePosition(QTextCursor::End);
             end.insertText(text);
-            txtOutput_Change();
         });
+    // After every change of the text, whoever made it.
+    connect(txtOutput, &QPlainTextEdit::textChanged, this, &Form1::txtOutput_Change);
     connect(KewlButtons2, &QPushButton::clicked, this, &Form1::KewlButtons2_Click);
     ReadOutput1.Starting = [this] { ReadOutput1_Starting(); };
     ReadOutput1.GotChunk = [this](const std::string& sChunk, bool LastChunk) {
@@ -47,7 +48,6 @@ void Form1::connectJob() {
 void Form1::ReadOutput1_Starting() {
     pendingOutput_->discard();
     txtOutput->clear();
-    txtOutput_Change();
 }
 
 void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {

@@ -7,6 +7,7 @@
 #include "support/TempPrefix.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -94,6 +95,28 @@ private slots:
     }
 
     // No question, read-only files too; a file that cannot be deleted is reported, the rest go.
+    void enterPressesTheFocusedButtonAndElseStartAsSpaceDoes() {
+        Browser b({"UT/a.unr"}, "C:\\UT");
+        QApplication::setActiveWindow(&b.form);
+        // From the lists and the folder list, Enter is Start's (which finds nothing queued).
+        for (QWidget* from :
+             std::initializer_list<QWidget*>{b.form.File1, b.form.List1, b.form.Dir1}) {
+            from->setFocus();
+            QTest::keyClick(from, Qt::Key_Return);
+        }
+        QCOMPARE(b.f.messages.shown.size(), std::size_t{3});
+        QCOMPARE(b.f.messages.shown.back().text, std::string("No files to compile."));
+        b.clickFile(0);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+            b.form.KewlButtons1->setFocus();
+            QTest::keyClick(b.form.KewlButtons1, key);
+        }
+        QCOMPARE(b.form.List1->count(), 2);
+        b.form.KewlButtons3->setFocus();
+        QTest::keyClick(b.form.KewlButtons3, Qt::Key_Enter);
+        QCOMPARE(b.f.endRequests, 1);
+    }
+
     void deleteRemovesTheSelectedFilesAndReportsFailures() {
         Browser b({"UT/gone.u", "UT/keep.u", "UT/readonly.u"}, "C:\\UT");
         const fs::path folder = b.prefix.driveC() / "UT";
