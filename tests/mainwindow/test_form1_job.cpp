@@ -145,6 +145,56 @@ private slots:
         QCOMPARE(std::pair(job.form.List1->count(), job.form.List2->count()), std::pair(3, 3));
     }
 
+    // Names a Linux folder may hold, each beside a decoy that a wrong path would reach: the
+    // browser shows it, and queueing, a whole job and Delete reach that file, or none.
+    void hostileOnDiskNamesReachTheRightFileOrNone_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("decoy");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("backslash") << QByteArray("a\\b.unr") << QByteArray("a/b.unr") << false;
+        for (const char* name : {"x*y.unr", "q?.unr", "c:d.unr", "l<t.unr", "g>t.unr", "p|p.unr",
+                                 "q\"q.unr", "bad\xFF.unr"}) {
+            QTest::newRow(name) << QByteArray(name) << QByteArray("x.unr") << false;
+        }
+        QTest::newRow("case twin")
+            << QByteArray("ctf-face.unr") << QByteArray("CTF-Face.unr") << true;
+    }
+    void hostileOnDiskNamesReachTheRightFileOrNone() {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, decoy);
+        QFETCH(bool, usable);
+        JobRun job;
+        const fs::path maps = job.game.game() / "Maps";
+        for (const QByteArray& file : {name, decoy}) {
+            fs::create_directories((maps / file.toStdString()).parent_path());
+            std::ofstream(maps / file.toStdString()) << test::GameFolder::package(file.data());
+        }
+        QVERIFY(job.form.Dir1->setPath(QStringLiteral("C:\\UnrealTournament\\Maps")));
+        const auto select = [&] {
+            const auto found = job.form.File1->findItems(QString::fromUtf8(name), Qt::MatchExactly);
+            QCOMPARE(found.size(), 1);
+            job.form.File1->setCurrentItem(found[0], QItemSelectionModel::ClearAndSelect);
+        };
+        select();
+        job.form.File1_DblClick();
+        QCOMPARE(job.form.List1->count(), usable ? 1 : 0);
+        QCOMPARE(job.form.List2->count(), job.form.List1->count());
+        if (usable) {
+            job.start({7});
+            const auto results = fs::directory_iterator(job.game.compressed());
+            QCOMPARE(std::distance(begin(results), end(results)), 1);
+            QVERIFY(fs::exists(job.game.compressed() / (name + ".uz").toStdString()));
+        } else {
+            QVERIFY(job.f.messages.shown.back().text.ends_with(
+                ":\n\n" + QString::fromUtf8(name).toStdString()));
+        }
+        select();
+        job.form.mnuDelete_Click();
+        QCOMPARE(fs::exists(maps / name.toStdString()), !usable);
+        QCOMPARE(test::readFile(maps / decoy.toStdString()),
+                 test::GameFolder::package(decoy.data()));
+    }
+
     void outputKeepsLineBreaksWhateverTheChunks() {
         test::Form1Fixture f;
         QPlainTextEdit* box = f.form->txtOutput;
