@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/winpath.h"
 
+#include <algorithm>
 #include <map>
 
 namespace tolvane {
@@ -74,8 +75,44 @@ Job takeJob(BatchJob batch) {
             }
         }
     }
+    for (const auto& path : batch.paths) {
+        ToolOutput output;
+        if (compress) {
+            output.place = path + ".uz";
+        } else if (auto base = decompressedName(platform::fileNameOf(path))) {
+            output.place = gamepaths::inSystemFolder(batch.gameFolder, *base);
+        }
+        output.existedBefore = !output.place.empty() && platform::fileExists(output.place);
+        job.toolOutputs.push_back(std::move(output));
+    }
     job.batch = std::move(batch);
     return job;
+}
+
+std::size_t leaveOutDone(BatchJob& batch) {
+    std::vector<std::string> kept;
+    std::vector<std::string> names = batch.names;
+    for (const auto& path : batch.paths) {
+        const std::string name = platform::fileNameOf(path);
+        const std::string result = resultName(batch.mode, name);
+        platform::FileStamp source;
+        platform::FileStamp done;
+        const bool isDone = !result.empty() && !platform::stampFile(path, source) &&
+                            !platform::stampFile(resultPlace(batch, result), done) &&
+                            done.modifiedNs > source.modifiedNs;
+        if (!isDone) {
+            kept.push_back(path);
+            continue;
+        }
+        // The name list holds the same names in the order of queuing: one goes with the path.
+        if (auto it = std::find(names.begin(), names.end(), name); it != names.end()) {
+            names.erase(it);
+        }
+    }
+    const std::size_t leftOut = batch.paths.size() - kept.size();
+    batch.paths = std::move(kept);
+    batch.names = std::move(names);
+    return leftOut;
 }
 
 } // namespace tolvane

@@ -18,6 +18,12 @@ struct ExpectedResult {
     std::optional<platform::FileStamp> before;
 };
 
+// Where one tool line leaves its output, before the job's Move line takes it away.
+struct ToolOutput {
+    std::string place;
+    bool existedBefore = false;
+};
+
 struct Job {
     BatchJob batch;
     BatchText text; // the batch file's lines, or what keeps it from being written
@@ -29,6 +35,9 @@ struct Job {
     std::vector<std::string> replaced;
     // Decompress: the names that a file in the game's System folder already holds.
     std::vector<std::string> inSystem;
+    // In the tool lines' order (the selection list's): beside the queued file for Compress, in
+    // the System folder for Decompress. A stopped job removes only a file that it made there.
+    std::vector<ToolOutput> toolOutputs;
 };
 
 // The folder the job's results are moved into.
@@ -39,5 +48,9 @@ std::string resultPlace(const BatchJob& batch, const std::string& name);
 
 // Takes the job: the expected results, with what their places and the System folder hold now.
 Job takeJob(BatchJob batch);
+
+// Leaves out of the queue each file whose result already lies in the output folder and is newer
+// than the file. Returns how many were left out.
+std::size_t leaveOutDone(BatchJob& batch);
 
 } // namespace tolvane

@@ -36,4 +36,23 @@ std::vector<std::string> missingResults(const Job& job) {
     return missing;
 }
 
+std::vector<std::string> resultsNotSmaller(const Job& job) {
+    std::vector<std::string> larger;
+    if (job.batch.mode != JobMode::Compress) {
+        return larger;
+    }
+    // For Compress the results follow the selection list, as the queued paths do.
+    for (std::size_t i = 0; i < job.results.size() && i < job.batch.paths.size(); ++i) {
+        const ExpectedResult& result = job.results[i];
+        platform::FileStamp package;
+        platform::FileStamp made;
+        if (produced(job, result) && !platform::stampFile(job.batch.paths[i], package) &&
+            !platform::stampFile(resultPlace(job.batch, result.name), made) &&
+            made.size >= package.size) {
+            larger.push_back(result.name);
+        }
+    }
+    return larger;
+}
+
 } // namespace tolvane

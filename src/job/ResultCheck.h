@@ -15,4 +15,8 @@ namespace tolvane {
 // in that sense, then results that a later one of the same Windows name replaced.
 std::vector<std::string> missingResults(const Job& job);
 
+// Compress: the results that are not smaller than their packages. Game clients older than
+// version 469 crash when they download such a file.
+std::vector<std::string> resultsNotSmaller(const Job& job);
+
 } // namespace tolvane

@@ -92,6 +92,7 @@ Form1::Form1(Services services) : services_(std::move(services)) {
 
     connectShortcuts();
     connectJob();
+    buildJobExtras();
     layout()->setSizeConstraint(QLayout::SetFixedSize); // the user cannot resize the window
 }
 
@@ -307,6 +308,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::keyPressEvent(QKeyEvent* event) {
     const bool browserView = KewlButtons2->isVisible();
+    if (!browserView && event->key() == Qt::Key_Escape) {
+        mnuStop_Click();
+        return;
+    }
     if (browserView && event->key() == Qt::Key_Escape) {
         KewlButtons3->click();
         return;

@@ -2,6 +2,7 @@
 // The main window: the file browser, the mode, the queue, the buttons and the job output.
 
 #include "job/Job.h"
+#include "job/Progress.h"
 #include "platform/folderwindow.h"
 #include "runner/ReadOutput.h"
 #include "ui/MessageBoxes.h"
@@ -24,6 +25,8 @@ class QListWidget;
 class QListWidgetItem;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
+class QUrl;
 class QPushButton;
 class QRadioButton;
 
@@ -102,6 +105,12 @@ public:
     void ReadOutput1_Complete();
     void txtOutput_Change();
 
+    // Big jobs: stopping one, leaving out files already done, files dropped from a file manager
+    // (host paths), and the progress of a running job.
+    void mnuStop_Click();
+    void mnuSkip_Click();
+    void OLEDragDrop(const QList<QUrl>& dropped);
+
     // Controls, named as the window designer named them.
     QListWidget* List1 = nullptr;
     QGroupBox* Frame1 = nullptr;
@@ -116,10 +125,13 @@ public:
     QPushButton* KewlButtons1 = nullptr;
     QPushButton* KewlButtons2 = nullptr;
     QPushButton* KewlButtons3 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
 
     // Menus.
     QMenu* mnuOptions = nullptr;
     QAction* mnuOpen = nullptr;
+    QAction* mnuSkip = nullptr;
+    QAction* mnuStop = nullptr;
     QMenu* mnuQuick = nullptr;
     QAction* mnuMaps = nullptr;
     QAction* mnuSystem = nullptr;
@@ -153,6 +165,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -173,6 +186,16 @@ private:
     bool writeBatchFile(const Job& job);
     // The question at the end of a job, naming the results it did not produce.
     bool askToExit(const std::vector<std::string>& missing);
+    // Queues files of one folder: full paths into List1 at their sorted places, bare names at
+    // the end of List2.
+    void queueFiles(const QString& folder, const QStringList& names);
+    void buildJobExtras();
+    void beginProgress(const Job& job);
+    void showProgress();
+    void endProgress();
+    // After the job: a stopped job's half-written result goes; results not smaller than their
+    // packages are named.
+    void finishJob(const Job& job);
 
     Services services_;
     std::unique_ptr<ui::MessageBoxes> ownMessages_;
@@ -186,6 +209,11 @@ private:
 
     // The job taken when Start was last pressed; its end is checked against it.
     std::optional<Job> job_;
+
+    std::optional<JobProgress> progress_;
+    QString titleBeforeJob_;
+    std::size_t leftOut_ = 0; // queued files left out of the running job as already done
+    bool stopped_ = false;
 
     // Gathers a fast job's output into fewer, larger additions to the output box.
     std::unique_ptr<OutputBatcher> pendingOutput_;

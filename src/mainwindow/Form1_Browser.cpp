@@ -20,34 +20,6 @@ using messages::kErrorTitle;
 
 namespace {
 
-// Queues files of one folder: each full path into the selection list at its sorted place, each
-// bare name at the end of the name list, in the order given. The path is joined as it stands,
-// so a drive root ("C:\") gives two separators in a row, which is how the batch file gets it.
-void queueFiles(QListWidget* List1, QListWidget* List2, const QString& folder,
-                const QStringList& names) {
-    if (names.isEmpty()) {
-        return;
-    }
-    // A few entries go straight to their sorted place. For a big batch, inserting one by one
-    // moves the list's tail every time; appending all and sorting once keeps it fast.
-    constexpr qsizetype kBatch = 32;
-    if (names.size() < kBatch) {
-        for (const auto& name : names) {
-            List1->addItem(makeSortedItem(folder + QLatin1Char('\\') + name));
-        }
-    } else {
-        List1->setUpdatesEnabled(false);
-        List1->setSortingEnabled(false);
-        for (const auto& name : names) {
-            List1->addItem(makeSortedItem(folder + QLatin1Char('\\') + name));
-        }
-        List1->sortItems(Qt::AscendingOrder);
-        List1->setSortingEnabled(true);
-        List1->setUpdatesEnabled(true);
-    }
-    List2->addItems(names);
-}
-
 // The names of the given rows of the file list that a Windows path can hold. The others are
 // named in one box: joined to their folder, their names would lead to another file or to none,
 // so nothing is done with them.
@@ -76,6 +48,31 @@ constexpr const char* kNotDeleted =
     "Windows programs cannot use the names of these files, so they were not deleted:";
 
 } // namespace
+
+void Form1::queueFiles(const QString& folder, const QStringList& names) {
+    if (names.isEmpty()) {
+        return;
+    }
+    // The path is joined as it stands, so a drive root ("C:\\") gives two separators in a row,
+    // which is how the batch file gets it. A few entries go straight to their sorted place; for
+    // a big batch, inserting one by one moves the list's tail every time, so all are appended
+    // and sorted once.
+    constexpr qsizetype kBatch = 32;
+    const bool many = names.size() >= kBatch;
+    if (many) {
+        List1->setUpdatesEnabled(false);
+        List1->setSortingEnabled(false);
+    }
+    for (const auto& name : names) {
+        List1->addItem(makeSortedItem(folder + QLatin1Char('\\') + name));
+    }
+    if (many) {
+        List1->sortItems(Qt::AscendingOrder);
+        List1->setSortingEnabled(true);
+        List1->setUpdatesEnabled(true);
+    }
+    List2->addItems(names);
+}
 
 void Form1::connectBrowser() {
     // The queue can hold many thousands of entries; rows of one height spare the lists from
@@ -136,7 +133,7 @@ void Form1::File1_MouseDown(Qt::MouseButton Button, const QPoint& globalPos) {
 void Form1::File1_DblClick() {
     const int row = File1->currentRow();
     if (row >= 0) {
-        queueFiles(List1, List2, Dir1->path(), usableNames(*File1, {row}, *messages_, kNotQueued));
+        queueFiles(Dir1->path(), usableNames(*File1, {row}, *messages_, kNotQueued));
     }
 }
 
@@ -144,7 +141,7 @@ void Form1::KewlButtons1_Click() {
     // From the last entry to the first: the name list gets the selected files in reverse.
     std::vector<int> rows = File1->selectedRows();
     std::reverse(rows.begin(), rows.end());
-    queueFiles(List1, List2, Dir1->path(), usableNames(*File1, rows, *messages_, kNotQueued));
+    queueFiles(Dir1->path(), usableNames(*File1, rows, *messages_, kNotQueued));
 }
 
 void Form1::List1_DblClick() {

@@ -2,7 +2,6 @@
 
 #include "mainwindow/Form1.h"
 
-
 #include "job/GamePaths.h"
 #include "job/NameList.h"
 #include "job/ResultCheck.h"
@@ -48,11 +47,20 @@ void Form1::connectJob() {
 void Form1::ReadOutput1_Starting() {
     pendingOutput_->discard();
     txtOutput->clear();
+    if (leftOut_ > 0) {
+        txtOutput->appendPlainText(
+            QStringLiteral("Left out %1 queued %2 already done.")
+                .arg(leftOut_)
+                .arg(leftOut_ == 1 ? QStringLiteral("file") : QStringLiteral("files")));
+    }
 }
 
 void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
+    if (progress_ && progress_->add(sChunk)) {
+        showProgress();
+    }
     QString text = QString::fromStdString(sChunk);
     text.remove(QLatin1Char('\r'));
     pendingOutput_->add(text);
@@ -71,6 +79,7 @@ void Form1::txtOutput_Change() {
 
 void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError) {
     pendingOutput_->flush();
+    endProgress();
     messages().show("Error!\r\nDescription: " + Error +
                         "\r\nLastDLLError: " + std::to_string(LastDLLError),
                     "Error", ui::kMbIconStop);
@@ -99,6 +108,8 @@ void Form1::ReadOutput1_Complete() {
     // send the check, the batch file's deletion or the folder window elsewhere.
     static const Job noJob;
     const Job& job = job_ ? *job_ : noJob;
+    endProgress();
+    finishJob(job);
     const bool leave = askToExit(missingResults(job));
     const std::string results = resultsFolder(job.batch);
     if (leave) {

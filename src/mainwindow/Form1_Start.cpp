@@ -48,7 +48,16 @@ bool Form1::writeBatchFile(const Job& job) {
 }
 
 void Form1::KewlButtons2_Click() {
-    Job job = takeJob(queuedJob());
+    BatchJob batch = queuedJob();
+    std::size_t leftOut = 0;
+    if (mnuSkip->isChecked() && !batch.paths.empty() && !batch.gameFolder.empty()) {
+        leftOut = leaveOutDone(batch);
+        if (batch.paths.empty()) {
+            messages().show("All queued files are already done.", "Success!", ui::kMbOk);
+            return;
+        }
+    }
+    Job job = takeJob(std::move(batch));
     if (auto refusal = preflight(job)) {
         messages().show(refusal->text, kErrorTitle, refusal->stop ? ui::kMbIconStop : ui::kMbOk);
         return;
@@ -57,7 +66,9 @@ void Form1::KewlButtons2_Click() {
         return;
     }
     job_ = std::move(job);
+    leftOut_ = leftOut;
     showOutputView();
+    beginProgress(*job_);
     ReadOutput1.SetCommand(gamepaths::batchFileRun(job_->batch.gameFolder));
     ReadOutput1.ProcessCommand();
 }

@@ -9,6 +9,9 @@ namespace tolvane::ui {
 constexpr int kMbOk = 0;
 constexpr int kMbYesNo = 4;
 constexpr int kMbIconStop = 16;
+constexpr int kMbIconQuestion = 32;
+constexpr int kMbIconExclamation = 48;
+constexpr int kMbIconInformation = 64;
 
 // Answers.
 constexpr int kIdOk = 1;

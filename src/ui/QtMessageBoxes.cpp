@@ -12,7 +12,23 @@ int QtMessageBoxes::show(const std::string& text, const std::string& title, int 
     box.setWindowTitle(QString::fromStdString(title));
     box.setText(body);
     box.setTextFormat(Qt::PlainText);
-    box.setIcon((style & ui::kMbIconStop) ? QMessageBox::Critical : QMessageBox::NoIcon);
+    // The icon is one value of its own bits, not a set of flags: 48 is the exclamation mark.
+    switch (style & 0x70) {
+    case ui::kMbIconStop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case ui::kMbIconQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case ui::kMbIconExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case ui::kMbIconInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+    }
     const bool yesNo = (style & 7) == ui::kMbYesNo;
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -1,6 +1,7 @@
 // A job taken at Start: why it may not run, and at its end which results it did not produce.
 
 #include "job/Preflight.h"
+#include "job/Progress.h"
 #include "job/ResultCheck.h"
 #include "support/TempPrefix.h"
 
@@ -81,6 +82,24 @@ private slots:
         const Refusal many = *preflight(takeJob(BatchJob{"C:\\UT", paths, names, D}));
         QVERIFY(many.text.ends_with("\r\n10019.unr\r\nand 1980 more"));
         QCOMPARE(std::count(many.text.begin(), many.text.end(), '\n'), 21);
+    }
+
+    void progressFollowsTheLinesAsTheInterpreterEchoesThem() {
+        JobProgress progress({"C:\\UT\\System\\ucc.exe Compress C:\\UT\\Maps\\50%%.unr",
+                              "Move C:\\UT\\Maps\\50%%.unr.uz C:\\UT\\Compressed"},
+                             JobMode::Compress);
+        QCOMPARE(progress.caption(), std::string("Compressing 0 of 1"));
+        // A line out of its turn counts for nothing; one split between chunks counts once.
+        QVERIFY(!progress.add("\r\nC:\\UT>Move C:\\UT\\Maps\\50%.unr.uz C:\\UT\\Compressed \r\n"));
+        QVERIFY(!progress.add("\r\nC:\\UT>C:\\UT\\System\\ucc.exe Compr"));
+        QVERIFY(
+            progress.add("ess C:\\UT\\Maps\\50%.unr \r\nCompressing C:\\UT\\Maps\\50%.unr\r\n"));
+        QCOMPARE(progress.caption(), std::string("Compressing 1 of 1"));
+        QCOMPARE(progress.toolLineRunning().value_or(9), std::size_t{0});
+        QVERIFY(progress.add("\r\nZ:\\>Move C:\\UT\\Maps\\50%.unr.uz C:\\UT\\Compressed \r\n"));
+        QCOMPARE(progress.caption(), std::string("Moving 1 of 1"));
+        QVERIFY(!progress.toolLineRunning());
+        QCOMPARE(progress.reached(), progress.total());
     }
 
     void countsAResultAsProducedWhenItsPlaceChanged() {

@@ -1,0 +1,203 @@
+// Big jobs: the progress of a running job, stopping it, leaving out files already done, the
+// warning about results that are not smaller than their packages, and files dropped onto the
+// queue from the desktop's file manager.
+
+#include "mainwindow/Form1.h"
+
+#include "controls/FileListBox.h"
+#include "job/NameList.h"
+#include "job/ResultCheck.h"
+#include "mainwindow/Messages.h"
+#include "mainwindow/Twips.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/hostpath.h"
+#include "platform/winpath.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <map>
+
+namespace tolvane {
+
+namespace {
+
+// The output box's place in the output view; during a job it gives the bottom row to the bar.
+const QRect kOutputBox = twipsRect(120, 120, 8655, 6795);
+const QRect kOutputBoxWithBar = twipsRect(120, 120, 8655, 6345);
+const QRect kProgressBar = twipsRect(120, 6540, 8655, 375);
+
+// The files of the game's package kinds, which a dropped folder gives to the queue.
+bool isPackage(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    const std::string extension = platform::foldCase(name.substr(dot + 1));
+    for (const char* kind : {"u", "unr", "utx", "uax", "umx", "usx", "ukx", "upx", "uz"}) {
+        if (extension == kind) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void Form1::buildJobExtras() {
+    ProgressBar1 = new QProgressBar(txtOutput->parentWidget());
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(kProgressBar);
+    ProgressBar1->setVisible(false);
+
+    mnuSkip = mnuOptions->addAction(QStringLiteral("&Skip Files Already Done"));
+    mnuSkip->setObjectName(QStringLiteral("mnuSkip"));
+    mnuSkip->setCheckable(true);
+    connect(mnuSkip, &QAction::triggered, this, [this] {
+        mnuSkip->setChecked(!mnuSkip->isChecked()); // the handler alone decides the mark
+        mnuSkip_Click();
+    });
+    mnuStop = mnuOptions->addAction(QStringLiteral("S&top Job"));
+    mnuStop->setObjectName(QStringLiteral("mnuStop"));
+    mnuStop->setEnabled(false);
+    connect(mnuStop, &QAction::triggered, this, &Form1::mnuStop_Click);
+
+    for (QWidget* target : {File1->viewport(), List1->viewport()}) {
+        target->setAcceptDrops(true);
+        target->installEventFilter(this);
+    }
+}
+
+void Form1::mnuSkip_Click() {
+    mnuSkip->setChecked(!mnuSkip->isChecked());
+}
+
+void Form1::mnuStop_Click() {
+    if (!ReadOutput1.busy() || stopped_) {
+        return;
+    }
+    if (messages().show("Stop the job? Files already done are kept.", "Stop",
+                        ui::kMbYesNo + ui::kMbIconQuestion) == ui::kIdYes) {
+        stopped_ = true;
+        ReadOutput1.Stop();
+    }
+}
+
+void Form1::beginProgress(const Job& job) {
+    progress_.emplace(job.text.lines, job.batch.mode);
+    stopped_ = false;
+    titleBeforeJob_ = windowTitle();
+    ProgressBar1->setRange(0, static_cast<int>(progress_->total()));
+    txtOutput->setGeometry(kOutputBoxWithBar);
+    ProgressBar1->setVisible(true);
+    mnuStop->setEnabled(true);
+    showProgress();
+}
+
+void Form1::showProgress() {
+    ProgressBar1->setValue(static_cast<int>(progress_->reached()));
+    setWindowTitle(QString::fromStdString(progress_->caption()));
+}
+
+void Form1::endProgress() {
+    if (!ProgressBar1->isVisible()) {
+        return;
+    }
+    mnuStop->setEnabled(false);
+    ProgressBar1->setVisible(false);
+    txtOutput->setGeometry(kOutputBox);
+    setWindowTitle(titleBeforeJob_);
+}
+
+void Form1::finishJob(const Job& job) {
+    // The line that was running when the job was stopped is the last one the interpreter
+    // echoed. Its tool's output is half written, unless it was there before this job.
+    const auto running = progress_ ? progress_->toolLineRunning() : std::nullopt;
+    if (stopped_ && running && *running < job.toolOutputs.size()) {
+        const ToolOutput& output = job.toolOutputs[*running];
+        if (!output.existedBefore && !output.place.empty()) {
+            (void)platform::deleteFile(output.place, true);
+        }
+    }
+    const auto larger = resultsNotSmaller(job);
+    if (!larger.empty()) {
+        messages().show("These .uz files are not smaller than their packages. Game clients "
+                        "older than version 469 crash when they download them:" +
+                            listedNames(larger),
+                        "Warning", ui::kMbIconExclamation);
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    const bool target = watched == File1->viewport() || watched == List1->viewport();
+    const auto type = event->type();
+    if (!target ||
+        (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (!drop->mimeData()->hasUrls() || !KewlButtons1->isVisible()) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) {
+        OLEDragDrop(drop->mimeData()->urls());
+    }
+    return true;
+}
+
+void Form1::OLEDragDrop(const QList<QUrl>& dropped) {
+    // Grouped by Windows folder; a dropped folder gives the package files directly inside it.
+    std::map<std::string, QStringList> byFolder;
+    std::vector<std::string> outside;
+    std::vector<std::string> unusable;
+    const auto take = [&](const std::string& folder, const std::string& name) {
+        if (platform::isUsableWindowsName(name)) {
+            byFolder[folder].push_back(QString::fromStdString(name));
+        } else {
+            unusable.push_back(name);
+        }
+    };
+    for (const QUrl& url : dropped) {
+        const std::string host = url.toLocalFile().toStdString();
+        const auto winPath = host.empty() ? std::nullopt : platform::toWindowsPath(host);
+        if (!winPath) {
+            outside.push_back(host.empty() ? url.toString().toStdString() : host);
+        } else if (platform::folderExists(*winPath)) {
+            std::vector<platform::FileInfo> entries;
+            (void)platform::listFolderKinds(*winPath, entries);
+            for (const auto& entry : entries) {
+                if (!entry.isFolder && !entry.hidden && isPackage(entry.name)) {
+                    take(*winPath, entry.name);
+                }
+            }
+        } else {
+            // The host name: a backslash in it would make another file of the Windows path.
+            take(platform::parentOf(*winPath), host.substr(host.rfind('/') + 1));
+        }
+    }
+    for (const auto& [folder, names] : byFolder) {
+        queueFiles(QString::fromStdString(folder), names);
+    }
+    if (!outside.empty()) {
+        messages().show("These files lie outside every drive of the Wine prefix, so they were "
+                        "not queued:" +
+                            listedNames(outside),
+                        messages::kErrorTitle, ui::kMbIconStop);
+    }
+    if (!unusable.empty()) {
+        messages().show("Windows programs cannot use the names of these files, so they were not "
+                        "queued:\n" +
+                            listedNames(unusable, "\n"),
+                        messages::kErrorTitle, ui::kMbIconStop);
+    }
+}
+
+} // namespace tolvane

@@ -1,0 +1,182 @@
+// Big jobs through the real window, runner, bundled interpreter and tool: the progress shown,
+// Stop in the middle of a slow tool, leaving out files already done, the warning about results
+// not smaller than their packages, and files dropped from a file manager.
+
+#include "controls/DirListBox.h"
+#include "controls/FileListBox.h"
+#include "mainwindow/Form1Fixture.h"
+#include "mainwindow/GameFolder.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <fstream>
+
+using namespace tolvane;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BigJob {
+    test::GameFolder game;
+    test::Form1Fixture f;
+    Form1& form = *f.form;
+    fs::path maps = game.game() / "Maps";
+
+    BigJob() {
+        form.Show();
+        form.mnuOpen->setChecked(false);
+    }
+    void queue(const char* folder = "C:\\UnrealTournament\\Maps") {
+        QVERIFY(form.Dir1->setPath(QString::fromLatin1(folder)));
+        form.File1->selectAll();
+        form.KewlButtons1->click();
+    }
+    std::vector<test::ShownBox> start(std::deque<int> answers = {}) {
+        f.messages.answers = std::move(answers);
+        form.KewlButtons2->click();
+        return f.messages.shown;
+    }
+    void touch(const fs::path& file, int secondsFromNow) {
+        std::ofstream(file, std::ios::app).flush();
+        fs::last_write_time(file, fs::file_time_type::clock::now() +
+                                      std::chrono::seconds(secondsFromNow));
+    }
+};
+
+} // namespace
+
+class Form1BigJobsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void progressCountsTheLinesAndLargerResultsAreNamed() {
+        BigJob job;
+        std::ofstream(job.maps / "Tiny.u") << "x"; // its .uz holds more than its one byte
+        job.queue();
+        QSignalSpy titles(&job.form, &QWidget::windowTitleChanged);
+        bool barShown = false;
+        job.f.messages.onShow = [&](const test::ShownBox&) {
+            barShown = barShown || job.form.ProgressBar1->isVisible();
+        };
+        const auto boxes = job.start();
+        QStringList seen;
+        for (const auto& title : titles) {
+            seen << title.at(0).toString();
+        }
+        // A chunk may hold several echoed lines, so a caption may be passed over.
+        QVERIFY(seen.size() >= 3);
+        QCOMPARE(seen.front(), QStringLiteral("Compressing 0 of 4"));
+        QCOMPARE(seen.mid(seen.size() - 2), (QStringList{"Moving 4 of 4", "Tolvane"}));
+        QVERIFY(!barShown && !job.form.ProgressBar1->isVisible() && !job.form.mnuStop->isEnabled());
+        QCOMPARE(boxes.size(), std::size_t{2});
+        QCOMPARE(boxes[0], (test::ShownBox{"These .uz files are not smaller than their packages. "
+                                           "Game clients older than version 469 crash when they "
+                                           "download them:\r\nTiny.u.uz",
+                                           "Warning", 48}));
+        QCOMPARE(boxes[1].title, std::string("Success!"));
+        QVERIFY(fs::exists(job.game.compressed() / "Tiny.u.uz")); // kept
+    }
+
+    void stopEndsTheSlowToolAndRemovesOnlyAHalfWrittenResultItMade() {
+        BigJob job;
+        // A slow tool: it starts writing its result, then takes its time.
+        const fs::path tool = job.game.system() / "ucc.exe";
+        fs::remove(tool);
+        std::ofstream(tool)
+            << "#!/bin/sh\nprintf half > \"$2.uz\"\necho \"working on $2\"\nsleep 30\n";
+        fs::permissions(tool, fs::perms(0755));
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &job.form, [&] {
+            if (job.form.txtOutput->toPlainText().contains(QStringLiteral("working on"))) {
+                poll.stop();
+                QTest::keyClick(&job.form, Qt::Key_Escape);
+            }
+        });
+        // Once with the first result's place taken by an earlier job's file, once free.
+        for (bool earlier : {true, false}) {
+            if (earlier) {
+                std::ofstream(job.maps / "Alpha.unr.uz") << "an earlier job's";
+            }
+            job.form.Dir1->setPath(QStringLiteral("C:\\UnrealTournament\\Maps"));
+            for (const char* name : {"Alpha.unr", "Beta.unr", "Gamma.unr"}) {
+                job.form.File1->setCurrentItem(
+                    job.form.File1->findItems(QString::fromLatin1(name), Qt::MatchExactly)[0]);
+                job.form.File1_DblClick();
+            }
+            job.f.messages.shown.clear();
+            poll.start(20);
+            const auto boxes = job.start({ui::kIdYes, ui::kIdNo});
+            QCOMPARE(boxes.size(), std::size_t{2});
+            QCOMPARE(boxes[0],
+                     (test::ShownBox{"Stop the job? Files already done are kept.", "Stop", 36}));
+            QVERIFY2(boxes[1].text.find("\r\nAlpha.unr.uz\r\nBeta.unr.uz\r\nGamma.unr.uz") !=
+                         std::string::npos,
+                     boxes[1].text.c_str());
+            QCOMPARE(fs::exists(job.maps / "Alpha.unr.uz"), earlier);
+            QVERIFY(!job.form.txtOutput->toPlainText().contains(QStringLiteral("Beta")));
+            fs::remove(job.maps / "Alpha.unr.uz");
+        }
+    }
+
+    void skipLeavesOutWhatIsDoneAndRunsNothingWhenAllIs() {
+        BigJob job;
+        job.form.mnuSkip->trigger();
+        QVERIFY(job.form.mnuSkip->isChecked());
+        std::ofstream(job.game.compressed() / "Alpha.unr.uz") << "done before";
+        job.touch(job.game.compressed() / "Alpha.unr.uz", 60); // newer than its package: done
+        std::ofstream(job.game.compressed() / "Beta.unr.uz") << "out of date";
+        job.touch(job.game.compressed() / "Beta.unr.uz", -60);
+        job.queue();
+        auto boxes = job.start();
+        QVERIFY(job.form.txtOutput->toPlainText().startsWith(
+            QStringLiteral("Left out 1 queued file already done.\n")));
+        QCOMPARE(boxes.back().title, std::string("Success!"));
+        QCOMPARE(test::readFile(job.game.compressed() / "Alpha.unr.uz"),
+                 std::string("done before"));
+        QVERIFY(test::readFile(job.game.compressed() / "Beta.unr.uz") != "out of date");
+
+        fs::remove(job.game.game() / "uccMake.Bat");
+        job.queue(); // all three are done now
+        boxes = job.start();
+        QCOMPARE(boxes.back(),
+                 (test::ShownBox{"All queued files are already done.", "Success!", 0}));
+        QVERIFY(!fs::exists(job.game.game() / "uccMake.Bat"));
+        QCOMPARE(job.form.List1->count(), 3);
+    }
+
+    void droppedFilesAndFoldersAreQueuedAndThoseOutsideTheDrivesRefused() {
+        test::TempPrefix prefix; // only C:, so the prefix's own folder lies outside every drive
+        prefix.makeFile("UT/Maps/DM-A.unr");
+        prefix.makeFile("UT/Maps/readme.txt");
+        prefix.makeFile("UT/Music/Song.umx");
+        const fs::path outside = prefix.root() / "Outside.unr";
+        std::ofstream(outside) << "x";
+        test::Form1Fixture f;
+        f.form->Show();
+        const auto url = [](const fs::path& path) {
+            return QUrl::fromLocalFile(QString::fromStdString(path.string()));
+        };
+        f.form->OLEDragDrop({url(prefix.driveC() / "UT" / "Maps"),
+                             url(prefix.driveC() / "UT" / "Music" / "Song.umx"), url(outside)});
+        QCOMPARE(f.form->List1->count(), 2);
+        QCOMPARE(f.form->List1->item(0)->text(), QStringLiteral("C:\\UT\\Maps\\DM-A.unr"));
+        QCOMPARE(f.form->List1->item(1)->text(), QStringLiteral("C:\\UT\\Music\\Song.umx"));
+        QCOMPARE(f.form->List2->count(), 2);
+        QCOMPARE(f.messages.shown.size(), std::size_t{1});
+        QCOMPARE(f.messages.shown[0].text,
+                 "These files lie outside every drive of the Wine prefix, "
+                 "so they were not queued:\r\n" +
+                     outside.string());
+    }
+};
+
+QTEST_MAIN(Form1BigJobsTest)
+#include "test_form1_bigjobs.moc"
