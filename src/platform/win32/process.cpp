@@ -18,6 +18,7 @@ struct CommandProcess::Handles {
     HANDLE writeEnd = nullptr;
     HANDLE process = nullptr;
     HANDLE thread = nullptr;
+    HANDLE job = nullptr; // holds the interpreter and every process it starts, for a stop
 };
 
 namespace {
@@ -106,6 +107,12 @@ std::int32_t CommandProcess::start(const Invocation& invocation) {
     handles_->process = started.hProcess;
     handles_->thread = started.hThread;
     closeHandle(handles_->writeEnd);
+    // What the interpreter starts from now on joins its job object, so a stop reaches it too.
+    // The job does not end with its handle: a job outlives a closed Tolvane.
+    handles_->job = CreateJobObjectW(nullptr, nullptr);
+    if (handles_->job && !AssignProcessToJobObject(handles_->job, handles_->process)) {
+        closeHandle(handles_->job);
+    }
     return 0;
 }
 
@@ -148,12 +155,15 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
 }
 
 void CommandProcess::terminate() {
-    if (handles_->process) {
+    if (handles_->job) {
+        TerminateJobObject(handles_->job, 1);
+    } else if (handles_->process) {
         TerminateProcess(handles_->process, 1);
     }
 }
 
 void CommandProcess::release() {
+    closeHandle(handles_->job);
     closeHandle(handles_->process);
     closeHandle(handles_->thread);
     closeHandle(handles_->readEnd);
