@@ -1,5 +1,6 @@
 #include "job/Job.h"
 
+#include "job/FolderIndex.h"
 #include "job/GamePaths.h"
 #include "platform/codepage.h"
 #include "platform/winpath.h"
@@ -54,12 +55,14 @@ std::string resultPlace(const BatchJob& batch, const std::string& name) {
 
 Job takeJob(BatchJob batch) {
     Job job;
+    FolderIndex index;
     const bool compress = batch.mode == JobMode::Compress;
     for (const auto& entry : compress ? batch.paths : batch.names) {
         ExpectedResult result;
         result.name = resultName(batch.mode, compress ? platform::fileNameOf(entry) : entry);
         platform::FileStamp stamp;
-        if (!result.name.empty() && !platform::stampFile(resultPlace(batch, result.name), stamp)) {
+        const std::string place = result.name.empty() ? "" : resultPlace(batch, result.name);
+        if (!place.empty() && index.holds(place) && !platform::stampFile(place, stamp)) {
             result.before = stamp;
         }
         job.results.push_back(std::move(result));
@@ -70,7 +73,7 @@ Job takeJob(BatchJob batch) {
     if (!compress && !batch.gameFolder.empty()) {
         for (const auto& name : batch.names) {
             auto base = decompressedName(name);
-            if (base && platform::fileExists(gamepaths::inSystemFolder(batch.gameFolder, *base))) {
+            if (base && index.holds(gamepaths::inSystemFolder(batch.gameFolder, *base))) {
                 job.inSystem.push_back(*base);
             }
         }
@@ -82,7 +85,7 @@ Job takeJob(BatchJob batch) {
         } else if (auto base = decompressedName(platform::fileNameOf(path))) {
             output.place = gamepaths::inSystemFolder(batch.gameFolder, *base);
         }
-        output.existedBefore = !output.place.empty() && platform::fileExists(output.place);
+        output.existedBefore = !output.place.empty() && index.holds(output.place);
         job.toolOutputs.push_back(std::move(output));
     }
     job.batch = std::move(batch);
@@ -90,6 +93,7 @@ Job takeJob(BatchJob batch) {
 }
 
 std::size_t leaveOutDone(BatchJob& batch) {
+    FolderIndex index;
     std::vector<std::string> kept;
     std::vector<std::string> names = batch.names;
     for (const auto& path : batch.paths) {
@@ -97,9 +101,10 @@ std::size_t leaveOutDone(BatchJob& batch) {
         const std::string result = resultName(batch.mode, name);
         platform::FileStamp source;
         platform::FileStamp done;
-        const bool isDone = !result.empty() && !platform::stampFile(path, source) &&
-                            !platform::stampFile(resultPlace(batch, result), done) &&
-                            done.modifiedNs > source.modifiedNs;
+        const std::string place = result.empty() ? "" : resultPlace(batch, result);
+        const bool isDone =
+            !place.empty() && index.holds(place) && !platform::stampFile(path, source) &&
+            !platform::stampFile(place, done) && done.modifiedNs > source.modifiedNs;
         if (!isDone) {
             kept.push_back(path);
             continue;

@@ -1,5 +1,6 @@
 #include "job/ResultCheck.h"
 
+#include "job/FolderIndex.h"
 #include "platform/codepage.h"
 
 #include <set>
@@ -8,9 +9,10 @@ namespace tolvane {
 
 namespace {
 
-bool produced(const Job& job, const ExpectedResult& result) {
+bool produced(const Job& job, const ExpectedResult& result, FolderIndex& index) {
     platform::FileStamp now;
-    if (result.name.empty() || platform::stampFile(resultPlace(job.batch, result.name), now)) {
+    const std::string place = result.name.empty() ? "" : resultPlace(job.batch, result.name);
+    if (place.empty() || !index.holds(place) || platform::stampFile(place, now)) {
         return false;
     }
     return !result.before || !(*result.before == now);
@@ -19,10 +21,11 @@ bool produced(const Job& job, const ExpectedResult& result) {
 } // namespace
 
 std::vector<std::string> missingResults(const Job& job) {
+    FolderIndex index;
     std::vector<std::string> missing;
     std::set<std::string> absent; // folded, as Windows compares names
     for (const auto& result : job.results) {
-        if (!produced(job, result)) {
+        if (!produced(job, result, index)) {
             missing.push_back(result.name);
             absent.insert(platform::foldCase(result.name));
         }
@@ -42,11 +45,12 @@ std::vector<std::string> resultsNotSmaller(const Job& job) {
         return larger;
     }
     // For Compress the results follow the selection list, as the queued paths do.
+    FolderIndex index;
     for (std::size_t i = 0; i < job.results.size() && i < job.batch.paths.size(); ++i) {
         const ExpectedResult& result = job.results[i];
         platform::FileStamp package;
         platform::FileStamp made;
-        if (produced(job, result) && !platform::stampFile(job.batch.paths[i], package) &&
+        if (produced(job, result, index) && !platform::stampFile(job.batch.paths[i], package) &&
             !platform::stampFile(resultPlace(job.batch, result.name), made) &&
             made.size >= package.size) {
             larger.push_back(result.name);

@@ -7,6 +7,7 @@
 #include "runner/ReadOutput.h"
 #include "ui/MessageBoxes.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -211,6 +212,7 @@ private:
     std::optional<Job> job_;
 
     std::optional<JobProgress> progress_;
+    QElapsedTimer progressShown_;
     QString titleBeforeJob_;
     std::size_t leftOut_ = 0; // queued files left out of the running job as already done
     bool stopped_ = false;

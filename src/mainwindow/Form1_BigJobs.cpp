@@ -102,6 +102,7 @@ void Form1::beginProgress(const Job& job) {
 }
 
 void Form1::showProgress() {
+    progressShown_.start();
     ProgressBar1->setValue(static_cast<int>(progress_->reached()));
     setWindowTitle(QString::fromStdString(progress_->caption()));
 }
@@ -110,6 +111,7 @@ void Form1::endProgress() {
     if (!ProgressBar1->isVisible()) {
         return;
     }
+    showProgress(); // where the job got to, for the last moment before the bar goes
     mnuStop->setEnabled(false);
     ProgressBar1->setVisible(false);
     txtOutput->setGeometry(kOutputBox);

@@ -20,6 +20,7 @@ namespace tolvane {
 namespace {
 // Output held back for less than a screen refresh or two looks the same as output shown at once.
 constexpr std::chrono::milliseconds kOutputHoldAtMost{20};
+constexpr qint64 kProgressEveryMs = 50;
 } // namespace
 
 void Form1::connectJob() {
@@ -58,7 +59,9 @@ void Form1::ReadOutput1_Starting() {
 void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
-    if (progress_ && progress_->add(sChunk)) {
+    // A fast job reaches hundreds of lines a second; the bar and the title follow at most
+    // every few screen refreshes, which looks the same and costs the job nothing.
+    if (progress_ && progress_->add(sChunk) && progressShown_.hasExpired(kProgressEveryMs)) {
         showProgress();
     }
     QString text = QString::fromStdString(sChunk);

@@ -13,6 +13,7 @@
 #include <locale.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,8 +88,14 @@ int relayUntilEnded(pid_t pid, int readEnd) {
     char buffer[4096];
     int status = 0;
     bool ended = false;
-    bool outputClosed = false;
     std::size_t drainBudget = 0;
+    // Wakes the wait below the moment the program ends, where the system offers it; else the
+    // wait goes in short slices.
+#ifdef SYS_pidfd_open
+    const int ending = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    const int ending = -1;
+#endif
     for (;;) {
         if (!ended) {
             const pid_t got = ::waitpid(pid, &status, WNOHANG);
@@ -100,7 +107,7 @@ int relayUntilEnded(pid_t pid, int readEnd) {
         }
         const std::size_t wanted =
             ended && drainBudget < sizeof buffer ? drainBudget : sizeof buffer;
-        const ssize_t n = outputClosed || wanted == 0 ? 0 : ::read(readEnd, buffer, wanted);
+        const ssize_t n = wanted == 0 ? 0 : ::read(readEnd, buffer, wanted);
         if (n > 0) {
             writeOut(std::string_view(buffer, static_cast<std::size_t>(n)));
             drainBudget -= ended ? static_cast<std::size_t>(n) : 0;
@@ -109,13 +116,20 @@ int relayUntilEnded(pid_t pid, int readEnd) {
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        outputClosed = outputClosed || n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        if (!ended && (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))) {
+            // Every writer has closed the output: nothing more to relay, only the end to await.
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            ended = true;
+        }
         if (ended) {
+            if (ending >= 0) {
+                ::close(ending);
+            }
             return exitCodeOf(status);
         }
-        // Nothing to read now: wait a little for output or for the program's end.
-        pollfd ready{readEnd, POLLIN, 0};
-        ::poll(&ready, outputClosed ? 0 : 1, 20);
+        pollfd ready[2] = {{readEnd, POLLIN, 0}, {ending, POLLIN, 0}};
+        ::poll(ready, ending >= 0 ? 2 : 1, ending >= 0 ? -1 : 20);
     }
 }
 
