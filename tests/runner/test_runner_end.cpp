@@ -17,14 +17,12 @@ private slots:
                                         "head -c 100000 /dev/zero | tr '\\0' x; echo; echo last");
         ReadOutput runner;
         EventLog log(runner);
-        runner.SetCommand("C:\\job.bat");
-        runner.ProcessCommand();
-        const std::string output = log.output();
+        const std::string output = log.run("C:\\job.bat");
         const pid_t group = std::stoi(output.substr(6));
         const bool holderStillThere = ::kill(-group, 0) == 0;
         ::kill(-group, SIGKILL);
         QVERIFY(holderStillThere);
-        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
+        QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
         QCOMPARE(output.substr(output.find('\n') + 1), std::string(100000, 'x') + "\nlast\n");
         QVERIFY(hasNoChildren());
     }
@@ -36,11 +34,9 @@ private slots:
         EventLog log(runner);
         int yields = 0;
         runner.yield = [&] { ++yields; };
-        runner.SetCommand("C:\\job.bat");
-        runner.ProcessCommand();
+        QCOMPARE(log.run("C:\\job.bat"), std::string("before\n"));
         QVERIFY(std::filesystem::exists(interpreter.folder() / "finished"));
-        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
-        QCOMPARE(log.output(), std::string("before\n"));
+        QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
         QVERIFY2(yields > 3, "the host must be served while the command is silent");
     }
 
@@ -48,16 +44,14 @@ private slots:
         ScriptedInterpreter interpreter("echo \"group $$\"; sleep 30 & sleep 30; echo never");
         ReadOutput runner;
         EventLog log(runner);
-        auto onChunk = runner.GotChunk;
-        runner.GotChunk = [&](const std::string& sChunk, bool LastChunk) {
-            onChunk(sChunk, LastChunk);
+        runner.GotChunk = [&, record = runner.GotChunk](const std::string& sChunk, bool last) {
+            record(sChunk, last);
             runner.Stop();
         };
-        runner.SetCommand("C:\\job.bat");
-        runner.ProcessCommand();
-        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
-        const pid_t group = std::stoi(log.output().substr(6));
-        QVERIFY(log.output().find("never") == std::string::npos);
+        const std::string output = log.run("C:\\job.bat");
+        QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
+        const pid_t group = std::stoi(output.substr(6));
+        QVERIFY(output.find("never") == std::string::npos);
         QTRY_VERIFY(::kill(-group, 0) != 0); // both sleepers are gone
         runner.Stop();                       // idle: nothing happens
         QVERIFY(hasNoChildren());
@@ -75,9 +69,7 @@ private slots:
         for (int i = 0; i < 60; ++i) {
             // Plain runs, starts that fail, refusals, and runs whose output outlives them.
             ScopedEnv env("ComSpec", i % 3 == 0 ? holder : i % 5 == 1 ? missing : "/bin/echo");
-            runner.SetCommand(i % 7 == 2 ? "" : "C:\\job.bat");
-            log.events.clear();
-            runner.ProcessCommand();
+            log.run(i % 7 == 2 ? "" : "C:\\job.bat");
             completed += log.events.back().kind == "Complete" ? 1 : 0;
         }
         QCOMPARE(completed, 44);
@@ -97,9 +89,7 @@ private slots:
         // The abandoned interpreter runs on, and is reaped once it has ended: by the end of a
         // later run that outlasts it.
         ScriptedInterpreter later("echo three; sleep 0.2");
-        EventLog log(runner);
-        runner.ProcessCommand();
-        QCOMPARE(log.output(), std::string("three\n"));
+        QCOMPARE(EventLog(runner).run("C:\\job.bat"), std::string("three\n"));
         QVERIFY(hasNoChildren());
     }
 };
