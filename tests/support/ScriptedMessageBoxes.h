@@ -4,7 +4,8 @@
 
 #include "ui/MessageBoxes.h"
 
-#include <cstring>
+#include <QTest>
+
 #include <deque>
 #include <functional>
 #include <string>
@@ -21,27 +22,23 @@ struct ShownBox {
 
 // Failed comparisons show the box itself.
 inline char* toString(const ShownBox& box) {
-    const std::string text = box.title + " [" + std::to_string(box.style) + "]: " + box.text;
-    char* out = new char[text.size() + 1];
-    std::memcpy(out, text.c_str(), text.size() + 1);
-    return out;
+    return QTest::toString(
+        QString::fromStdString(box.title + " [" + std::to_string(box.style) + "]: " + box.text));
 }
 
-class ScriptedMessageBoxes : public ui::MessageBoxes {
-public:
+struct ScriptedMessageBoxes : ui::MessageBoxes {
     int show(const std::string& text, const std::string& title, int style) override {
         shown.push_back({text, title, style});
         if (onShow) {
             onShow(shown.back());
         }
-        if (!answers.empty()) {
-            int answer = answers.front();
-            answers.pop_front();
-            return answer;
+        if (answers.empty()) {
+            return (style & 7) == ui::kMbYesNo ? ui::kIdNo : ui::kIdOk;
         }
-        return (style & 7) == ui::kMbYesNo ? ui::kIdNo : ui::kIdOk;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
-
     std::deque<int> answers;
     std::vector<ShownBox> shown;
     std::function<void(const ShownBox&)> onShow;
