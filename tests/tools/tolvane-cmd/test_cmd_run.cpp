@@ -30,12 +30,10 @@ struct Run {
 Run runCmd(std::vector<std::string> arguments, const fs::path& folder, bool readerGone = false) {
     int ends[2] = {-1, -1};
     ::pipe2(ends, O_CLOEXEC);
-    platform::SpawnRequest request;
-    request.program = QCoreApplication::applicationDirPath().toStdString() + "/tolvane-cmd";
-    arguments.insert(arguments.begin(), request.program);
-    request.arguments = arguments;
-    request.output = ends[1];
-    request.workingFolder = folder.string();
+    const std::string program =
+        QCoreApplication::applicationDirPath().toStdString() + "/tolvane-cmd";
+    arguments.insert(arguments.begin(), program);
+    const platform::SpawnRequest request{program, arguments, -1, ends[1], folder.string()};
     QFile reader;
     reader.open(ends[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     if (readerGone) {
@@ -44,12 +42,10 @@ Run runCmd(std::vector<std::string> arguments, const fs::path& folder, bool read
     pid_t pid = 0;
     const int failed = platform::spawnProcess(request, pid);
     ::close(ends[1]);
-    Run run{readerGone ? QByteArray() : reader.readAll()};
+    const QByteArray output = readerGone ? QByteArray() : reader.readAll();
     int status = 0;
-    if (failed == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-        run.exitCode = WEXITSTATUS(status);
-    }
-    return run;
+    const bool exited = failed == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status);
+    return {output, exited ? WEXITSTATUS(status) : -1};
 }
 
 // A prefix with C: and Z: (the whole host), the job's folder C:\UT and host programs:
@@ -64,8 +60,8 @@ struct Job {
         prefix.addDrive('Z', "/");
         script("tools/say.exe", "printf '[%s]' \"$@\"; printf '\\r\\n'\n");
         script("tools/exit3", "exit 3\n");
-        script("bin/wine", "{ printf '%s\\n' \"$WINEPREFIX\"; for a in \"$@\"; do printf '%s\\n' "
-                           "\"$a\"; done; } > \"${0%/*}/wine.log\"\necho wine ran\nexit 7\n");
+        script("bin/wine", "printf '%s\\n' \"$WINEPREFIX\" \"$@\" > \"${0%/*}/wine.log\"\n"
+                           "echo wine ran\nexit 7\n");
     }
     void script(const std::string& belowC, const std::string& body) {
         fs::permissions(prefix.makeFile(belowC, "#!/bin/sh\n" + body), fs::perms(0744));
@@ -197,11 +193,9 @@ private slots:
     void keepsRunningWhenTheReaderHasGone() {
         Job job;
         job.prefix.makeFile("UT/a.unr", "a");
-        std::string batch;
-        for (int i = 0; i < 200; ++i) {
-            batch += "C:\\tools\\say filling the pipe until it breaks\r\n";
-        }
-        job.prefix.makeFile("UT/job.bat", batch + "Move C:\\UT\\a.unr C:\\UT\\b.unr\r\n");
+        const QByteArray filling = QByteArray("C:\\tools\\say filling the pipe\r\n").repeated(200);
+        job.prefix.makeFile("UT/job.bat",
+                            filling.toStdString() + "Move C:\\UT\\a.unr C:\\UT\\b.unr\r\n");
         QCOMPARE(runCmd({"/c", "C:\\UT\\job.bat"}, job.ut, true).exitCode, 0);
         QVERIFY(fs::exists(job.ut / "b.unr"));
     }
