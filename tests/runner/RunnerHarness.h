@@ -41,17 +41,18 @@ private:
     ScopedEnv prefix_;
 };
 
+// Its kind (Starting, GotChunk, LastChunk, Complete, Error), the chunk or the error message and
+// code, and the runner's busy flag while the handler ran.
 struct RunEvent {
-    std::string kind; // Starting, GotChunk, LastChunk, Complete, Error
-    std::string text; // the chunk or the error message
+    std::string kind, text;
     std::int32_t code = 0;
-    bool busy = false; // the runner's busy flag while the handler ran
+    bool busy = false;
 };
 
-// Attaches to every event of a runner and records them in order: each event, the output, and
-// the shape (the kinds in order, every run of GotChunk folded into one "GotChunk*").
+// A runner whose events are recorded in order: each event, the output, and the shape (the kinds
+// in order, every run of GotChunk folded into one "GotChunk*").
 struct EventLog {
-    explicit EventLog(ReadOutput& runner) : runner(runner) {
+    EventLog() {
         runner.Starting = [this] { add("Starting"); };
         runner.GotChunk = [this](const std::string& sChunk, bool LastChunk) {
             add(LastChunk ? "LastChunk" : "GotChunk", sChunk);
@@ -71,16 +72,14 @@ struct EventLog {
     // Runs the command on a fresh record and gives its output.
     std::string run(const std::string& command) {
         events.clear();
-        output.clear();
-        shape.clear();
+        output = shape = {};
         runner.SetCommand(command);
         runner.ProcessCommand();
         return output;
     }
-    ReadOutput& runner;
+    ReadOutput runner;
     std::vector<RunEvent> events;
-    std::string output;
-    std::string shape;
+    std::string output, shape;
 };
 
 inline int openDescriptorCount() {

@@ -15,8 +15,7 @@ private slots:
         // A program left running holds the output open for 30 s, as Wine's system processes do.
         ScriptedInterpreter interpreter("echo \"group $$\"; (exec sleep 30) &\n"
                                         "head -c 100000 /dev/zero | tr '\\0' x; echo; echo last");
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
         const std::string output = log.run("C:\\job.bat");
         const pid_t group = std::stoi(output.substr(6));
         const bool holderStillThere = ::kill(-group, 0) == 0;
@@ -30,10 +29,9 @@ private slots:
     void anInterpreterThatClosesItsOutputEarlyIsWaitedFor() {
         ScriptedInterpreter interpreter(
             "echo before; exec >&- 2>&-; sleep 0.3; touch \"$(dirname \"$0\")/finished\"");
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
         int yields = 0;
-        runner.yield = [&] { ++yields; };
+        log.runner.yield = [&] { ++yields; };
         QCOMPARE(log.run("C:\\job.bat"), std::string("before\n"));
         QVERIFY(std::filesystem::exists(interpreter.folder() / "finished"));
         QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
@@ -42,18 +40,18 @@ private slots:
 
     void stopEndsTheCommandAndWhatItStartedAndTheRunEndsAsUsual() {
         ScriptedInterpreter interpreter("echo \"group $$\"; sleep 30 & sleep 30; echo never");
-        ReadOutput runner;
-        EventLog log(runner);
-        runner.GotChunk = [&, record = runner.GotChunk](const std::string& sChunk, bool last) {
+        EventLog log;
+        log.runner.GotChunk = [&, record = log.runner.GotChunk](const std::string& sChunk,
+                                                                bool last) {
             record(sChunk, last);
-            runner.Stop();
+            log.runner.Stop();
         };
         const std::string output = log.run("C:\\job.bat");
         QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
         const pid_t group = std::stoi(output.substr(6));
         QVERIFY(output.find("never") == std::string::npos);
         QTRY_VERIFY(::kill(-group, 0) != 0); // both sleepers are gone
-        runner.Stop();                       // idle: nothing happens
+        log.runner.Stop();                   // idle: nothing happens
         QVERIFY(hasNoChildren());
     }
 
@@ -63,8 +61,7 @@ private slots:
         const std::string holder =
             scripts.addFile("holder", "#!/bin/sh\n(exec sleep 0.5) &\necho early\n", true);
         const int descriptors = openDescriptorCount();
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
         int completed = 0;
         for (int i = 0; i < 60; ++i) {
             // Plain runs, starts that fail, refusals, and runs whose output outlives them.
@@ -80,16 +77,17 @@ private slots:
     void aHandlerThatThrowsStillReleasesTheRun() {
         ScriptedInterpreter interpreter("echo one; echo two");
         const int descriptors = openDescriptorCount();
-        ReadOutput runner;
-        runner.SetCommand("C:\\job.bat");
-        runner.GotChunk = [](const std::string&, bool) { throw std::runtime_error("handler"); };
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, runner.ProcessCommand());
-        QVERIFY(!runner.busy());
+        EventLog log;
+        const auto record = log.runner.GotChunk;
+        log.runner.GotChunk = [](const std::string&, bool) { throw std::runtime_error("handler"); };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, log.run("C:\\job.bat"));
+        QVERIFY(!log.runner.busy());
         QCOMPARE(openDescriptorCount(), descriptors);
         // The abandoned interpreter runs on, and is reaped once it has ended: by the end of a
         // later run that outlasts it.
         ScriptedInterpreter later("echo three; sleep 0.2");
-        QCOMPARE(EventLog(runner).run("C:\\job.bat"), std::string("three\n"));
+        log.runner.GotChunk = record;
+        QCOMPARE(log.run("C:\\job.bat"), std::string("three\n"));
         QVERIFY(hasNoChildren());
     }
 };

@@ -17,8 +17,8 @@ class RunnerEvents : public QObject {
 private slots:
     void refusalsChangeNothingAndASecondRunIsRefusedFromEveryHandler() {
         ScriptedInterpreter interpreter("echo one; sleep 0.1; echo two");
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
+        ReadOutput& runner = log.runner;
         runner.ProcessCommand(); // no command yet
         runner.SetCommand("C:\\first.bat");
         // Every handler tries another run, the first with an empty command (checked first), and
@@ -63,8 +63,7 @@ private slots:
             "[ -e /proc/$$/fd/77 ] && echo 'descriptor 77 inherited'\n"
             "[ \"$(cut -d' ' -f5 /proc/$$/stat)\" = \"$$\" ] && echo 'own group'");
         interpreter.addFile("data", bytes, false);
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
         const std::string output = log.run("C:\\long.bat");
         ::close(stray);
         QCOMPARE(output, platform::narrowToUtf8(bytes) + "err\ninput: /dev/null\nown group\n");
@@ -77,8 +76,7 @@ private slots:
 
     void theInterpreterGetsTheCommandAsOneQuotedWord() {
         ScriptedInterpreter interpreter("printf '[%s]' \"$@\" \"$PWD\"");
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
         const std::string here = "[" + std::filesystem::current_path().string() + "]";
         QCOMPARE(log.run("C:\\Games\\Unreal Tournament\\uccmake.bat"),
                  "[/c][C:\\Games\\Unreal Tournament\\uccmake.bat]" + here);
@@ -142,8 +140,8 @@ private slots:
             "ComSpec",
             comSpec.replace("{dir}", QString::fromStdString(scripts.folder())).toStdString());
         const int descriptors = openDescriptorCount();
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
+        ReadOutput& runner = log.runner;
         // The flag is down when Error comes, so its handler may start the next run.
         runner.Error = [&, record = runner.Error](const std::string& text, std::int32_t code) {
             record(text, code);
@@ -161,8 +159,7 @@ private slots:
 
     void aPipeThatCannotBeCreatedGivesOneError() {
         ScriptedInterpreter interpreter("echo never");
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
         // With the descriptor limit at the lowest free number, no new descriptor can be made.
         rlimit saved{};
         QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
@@ -175,7 +172,7 @@ private slots:
         QCOMPARE(log.shape, std::string("Error"));
         QCOMPARE(log.events[0].text, std::string("CreatePipe failed."));
         QCOMPARE(log.events[0].code, 4); // too many open files
-        QVERIFY(!runner.busy());
+        QVERIFY(!log.runner.busy());
     }
 };
 
