@@ -4,7 +4,7 @@
 
 #include "ui/MessageBoxes.h"
 
-#include <QTest>
+#include <QDebug>
 
 #include <deque>
 #include <functional>
@@ -20,10 +20,9 @@ struct ShownBox {
     bool operator==(const ShownBox&) const = default;
 };
 
-// Failed comparisons show the box itself.
-inline char* toString(const ShownBox& box) {
-    return QTest::toString(
-        QString::fromStdString(box.title + " [" + std::to_string(box.style) + "]: " + box.text));
+// Failed comparisons of shown boxes print them.
+inline QDebug operator<<(QDebug debug, const ShownBox& box) {
+    return debug.nospace() << box.title.c_str() << " [" << box.style << "]: " << box.text.c_str();
 }
 
 struct ScriptedMessageBoxes : ui::MessageBoxes {
