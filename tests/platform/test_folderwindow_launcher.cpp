@@ -47,28 +47,23 @@ private slots:
         ::kill(pid, SIGKILL);
     }
 
-    void saysWhyTheProgramCannotStart_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("code");
-        QTest::newRow("missing") << QByteArray() << 0 << platform::kErrorFileNotFound;
-        QTest::newRow("not executable")
-            << QByteArray("#!/bin/sh\n") << 0644 << platform::kErrorAccessDenied; // even for root
-        QTest::newRow("not a program") << QByteArray("\x01\x02garbage") << 0755 << 193;
-    }
     void saysWhyTheProgramCannotStart() {
-        QFETCH(QByteArray, content);
-        QFETCH(int, mode);
-        QFETCH(int, code);
-        test::TempPrefix prefix;
-        const std::string program = prefix.root() / "tolvane-folder";
-        if (!content.isNull()) {
-            std::ofstream(program) << content.toStdString();
-            ::chmod(program.c_str(), static_cast<mode_t>(mode));
+        const std::tuple<const char*, mode_t, int> cases[] = {
+            {nullptr, 0, platform::kErrorFileNotFound},
+            {"#!/bin/sh\n", 0644, platform::kErrorAccessDenied}, // even for root: no x bit at all
+            {"\x01\x02garbage", 0755, 193},                      // not a program
+        };
+        for (const auto& [content, mode, code] : cases) {
+            test::TempPrefix prefix;
+            const std::string program = prefix.root() / "tolvane-folder";
+            if (content) {
+                std::ofstream(program) << content;
+                ::chmod(program.c_str(), mode);
+            }
+            const auto error = platform::DetachedFolderWindowLauncher(program).open("C:\\UT\\Maps");
+            QCOMPARE(error.code, code);
+            QVERIFY2(error.message.find(program) != std::string::npos, error.message.c_str());
         }
-        const auto error = platform::DetachedFolderWindowLauncher(program).open("C:\\UT\\Maps");
-        QCOMPARE(error.code, code);
-        QVERIFY2(error.message.find(program) != std::string::npos, error.message.c_str());
     }
 };
 
