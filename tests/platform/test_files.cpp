@@ -52,7 +52,7 @@ private slots:
     }
 
     // Drives are the links that exist, dangling or not; host paths map back through the longest.
-    void drivesAndTheWayBack() {
+    void drivesTheWayBackAndARelativePrefix() {
         tolvane::test::TempPrefix prefix;
         prefix.addDrive('Z', "/");
         prefix.addDrive('D', prefix.root() / "games");
@@ -69,26 +69,21 @@ private slots:
                  std::string("D:\\UT"));
         QCOMPARE(*wine.toWindows(prefix.driveC()), std::string("C:\\"));
         QCOMPARE(*wine.toWindows("/tmp"), std::string("Z:\\tmp"));
-    }
 
-    void refusesARelativeWinePrefix() {
+        // A relative prefix is refused, as Wine refuses it.
         tolvane::test::ScopedEnv relative("WINEPREFIX", "relative/prefix");
         std::string why;
         QVERIFY(!WinePrefix::fromEnvironment(&why) && !why.empty());
         QVERIFY(!toHostPath("C:\\"));
     }
 
-    // The batch file written as "uccMake.Bat" replaces "uccmake.bat" rather than adding a twin.
-    void writingReplacesAFileOfAnyLetterCase() {
+    void writesOverAnyLetterCaseCreatesOneFolderLevelAndDeletesReadOnlyFilesOnlyWhenForced() {
         tolvane::test::TempPrefix prefix;
+        // The batch file written as "uccMake.Bat" replaces "uccmake.bat" rather than adding a twin.
         prefix.makeFile("UT/uccmake.bat", "old");
         QVERIFY(!writeFileBytes("C:\\UT\\uccMake.Bat", "new\r\n"));
         QCOMPARE(tolvane::test::readFile(prefix.driveC() / "UT" / "uccmake.bat"), "new\r\n");
         QCOMPARE(std::distance(fs::directory_iterator(prefix.driveC() / "UT"), {}), 1);
-    }
-
-    void createsOneFolderLevelAndDeletesReadOnlyFilesOnlyWhenForced() {
-        tolvane::test::TempPrefix prefix;
         QVERIFY(!createFolder("C:\\A") && folderExists("C:\\a"));
         QVERIFY(createFolder("C:\\B\\C").code != 0);
         const auto file = prefix.makeFile("A/locked.unr");

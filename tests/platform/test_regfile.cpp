@@ -1,4 +1,5 @@
-// Reading values out of Wine's registry text files: one row per file and value asked for.
+// Reading values out of Wine's registry text files: one row per file and value asked for. That
+// line ends and the letter case of names change no answer is checked by fuzz_regfile.
 
 #include "platform/regfile.h"
 
@@ -24,8 +25,6 @@ private slots:
         row("expandable", app + "\"E\"=str(2):\"%ProgramFiles%\\\\UT\"\n", "E",
             "%ProgramFiles%\\UT");
         row("default value", app + "@=\"text\"\n", "", "text");
-        row("names in any case", "[SOFTWARE\\\\vendor\\\\APP] 1\n\"FOLDER\"=\"x\"\n", "folder",
-            "x");
         row("dword", app + "\"C\"=dword:0000000a\n", "C", "10");
         row("negative dword", app + "\"M\"=dword:ffffffff\n", "M", "-1");
         row("binary", app + "\"B\"=hex:01,02,\\\n  04\n", "B", nullptr);
@@ -36,7 +35,6 @@ private slots:
             nullptr);
         row("other key", "[Software\\\\Vendor\\\\Other] 1\n\"A\"=\"1\"\n", "A", nullptr);
         row("no closing quote", app + "\"X\"=\"no end\n", "X", nullptr);
-        row("Windows line ends", app + "\"A\"=\"v\"\r\n\"B\"=\"w\"\r\n", "B", "w");
         // A 64-bit prefix shows a 32-bit program the Wow6432Node copy first; others do not.
         const QByteArray both = app + "\"V\"=\"64\"\n[Software\\\\Wow6432Node\\\\Vendor\\\\App] 1\n"
                                       "\"V\"=\"32\"\n";

@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,21 +19,20 @@
 namespace tolvane::test {
 
 // A shell script in a temporary folder standing in for the command interpreter: it is called
-// with "/c" and the quoted command split into words, so "$2" is the command.
+// with "/c" and the quoted command split into words, so "$2" is the command. Its folder is also
+// the Wine prefix, one without drives, unless a test makes another.
 class ScriptedInterpreter {
 public:
-    // Its folder is also the Wine prefix, one without drives, unless a test makes another.
     explicit ScriptedInterpreter(const std::string& body)
         : comSpec_("ComSpec", addFile("interpreter", "#!/bin/sh\n" + body + "\n", true)),
           prefix_("WINEPREFIX", folder().string()) {}
     std::filesystem::path folder() const { return dir_.path().toStdString(); }
     std::string path() const { return (folder() / "interpreter").string(); }
     std::string addFile(const std::string& name, const std::string& content, bool executable) {
-        const auto file = folder() / name;
-        std::ofstream(file, std::ios::binary) << content;
-        std::filesystem::permissions(file, executable ? std::filesystem::perms(0755)
-                                                      : std::filesystem::perms(0600));
-        return file.string();
+        std::ofstream(folder() / name, std::ios::binary) << content;
+        std::filesystem::permissions(folder() / name,
+                                     std::filesystem::perms(executable ? 0755 : 0600));
+        return (folder() / name).string();
     }
 
 private:
@@ -43,44 +41,45 @@ private:
     ScopedEnv prefix_;
 };
 
+// Its kind (Starting, GotChunk, LastChunk, Complete, Error), the chunk or the error message and
+// code, and the runner's busy flag while the handler ran.
 struct RunEvent {
-    std::string kind; // Starting, GotChunk, LastChunk, Complete, Error
-    std::string text; // the chunk or the error message
+    std::string kind, text;
     std::int32_t code = 0;
-    bool busy = false; // the runner's busy flag while the handler ran
+    bool busy = false;
 };
 
-// Attaches to every event of a runner and records them in order.
+// A runner whose events are recorded in order: each event, the output, and the shape (the kinds
+// in order, every run of GotChunk folded into one "GotChunk*").
 struct EventLog {
-    explicit EventLog(ReadOutput& runner) {
-        runner.Starting = [this, &runner] { events.push_back({"Starting", {}, 0, runner.busy()}); };
-        runner.GotChunk = [this, &runner](const std::string& sChunk, bool LastChunk) {
-            events.push_back({LastChunk ? "LastChunk" : "GotChunk", sChunk, 0, runner.busy()});
+    EventLog() {
+        runner.Starting = [this] { add("Starting"); };
+        runner.GotChunk = [this](const std::string& sChunk, bool LastChunk) {
+            add(LastChunk ? "LastChunk" : "GotChunk", sChunk);
         };
-        runner.Complete = [this, &runner] { events.push_back({"Complete", {}, 0, runner.busy()}); };
-        runner.Error = [this, &runner](const std::string& Error, std::int32_t LastDLLError) {
-            events.push_back({"Error", Error, LastDLLError, runner.busy()});
+        runner.Complete = [this] { add("Complete"); };
+        runner.Error = [this](const std::string& Error, std::int32_t LastDLLError) {
+            add("Error", Error, LastDLLError);
         };
     }
-    // The kinds in order, with every run of GotChunk folded into one "GotChunk*".
-    std::string shape() const {
-        std::string out;
-        for (std::size_t i = 0; i < events.size(); ++i) {
-            const bool chunk = events[i].kind == "GotChunk";
-            if (!chunk || i == 0 || events[i - 1].kind != "GotChunk") {
-                out += (out.empty() ? "" : " ") + events[i].kind + (chunk ? "*" : "");
-            }
+    void add(const std::string& kind, const std::string& text = {}, std::int32_t code = 0) {
+        events.push_back({kind, text, code, runner.busy()});
+        output += kind.ends_with("Chunk") ? text : "";
+        if (kind != "GotChunk" || !shape.ends_with("GotChunk*")) {
+            shape += (shape.empty() ? "" : " ") + kind + (kind == "GotChunk" ? "*" : "");
         }
-        return out;
     }
-    std::string output() const {
-        std::string out;
-        for (const auto& event : events) {
-            out += event.kind == "GotChunk" || event.kind == "LastChunk" ? event.text : "";
-        }
-        return out;
+    // Runs the command on a fresh record and gives its output.
+    std::string run(const std::string& command) {
+        events.clear();
+        output = shape = {};
+        runner.SetCommand(command);
+        runner.ProcessCommand();
+        return output;
     }
+    ReadOutput runner;
     std::vector<RunEvent> events;
+    std::string output, shape;
 };
 
 inline int openDescriptorCount() {

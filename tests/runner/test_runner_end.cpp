@@ -15,16 +15,13 @@ private slots:
         // A program left running holds the output open for 30 s, as Wine's system processes do.
         ScriptedInterpreter interpreter("echo \"group $$\"; (exec sleep 30) &\n"
                                         "head -c 100000 /dev/zero | tr '\\0' x; echo; echo last");
-        ReadOutput runner;
-        EventLog log(runner);
-        runner.SetCommand("C:\\job.bat");
-        runner.ProcessCommand();
-        const std::string output = log.output();
+        EventLog log;
+        const std::string output = log.run("C:\\job.bat");
         const pid_t group = std::stoi(output.substr(6));
         const bool holderStillThere = ::kill(-group, 0) == 0;
         ::kill(-group, SIGKILL);
         QVERIFY(holderStillThere);
-        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
+        QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
         QCOMPARE(output.substr(output.find('\n') + 1), std::string(100000, 'x') + "\nlast\n");
         QVERIFY(hasNoChildren());
     }
@@ -32,34 +29,29 @@ private slots:
     void anInterpreterThatClosesItsOutputEarlyIsWaitedFor() {
         ScriptedInterpreter interpreter(
             "echo before; exec >&- 2>&-; sleep 0.3; touch \"$(dirname \"$0\")/finished\"");
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
         int yields = 0;
-        runner.yield = [&] { ++yields; };
-        runner.SetCommand("C:\\job.bat");
-        runner.ProcessCommand();
+        log.runner.yield = [&] { ++yields; };
+        QCOMPARE(log.run("C:\\job.bat"), std::string("before\n"));
         QVERIFY(std::filesystem::exists(interpreter.folder() / "finished"));
-        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
-        QCOMPARE(log.output(), std::string("before\n"));
+        QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
         QVERIFY2(yields > 3, "the host must be served while the command is silent");
     }
 
     void stopEndsTheCommandAndWhatItStartedAndTheRunEndsAsUsual() {
         ScriptedInterpreter interpreter("echo \"group $$\"; sleep 30 & sleep 30; echo never");
-        ReadOutput runner;
-        EventLog log(runner);
-        auto onChunk = runner.GotChunk;
-        runner.GotChunk = [&](const std::string& sChunk, bool LastChunk) {
-            onChunk(sChunk, LastChunk);
-            runner.Stop();
+        EventLog log;
+        log.runner.GotChunk = [&, record = log.runner.GotChunk](const std::string& sChunk,
+                                                                bool last) {
+            record(sChunk, last);
+            log.runner.Stop();
         };
-        runner.SetCommand("C:\\job.bat");
-        runner.ProcessCommand();
-        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
-        const pid_t group = std::stoi(log.output().substr(6));
-        QVERIFY(log.output().find("never") == std::string::npos);
+        const std::string output = log.run("C:\\job.bat");
+        QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
+        const pid_t group = std::stoi(output.substr(6));
+        QVERIFY(output.find("never") == std::string::npos);
         QTRY_VERIFY(::kill(-group, 0) != 0); // both sleepers are gone
-        runner.Stop();                       // idle: nothing happens
+        log.runner.Stop();                   // idle: nothing happens
         QVERIFY(hasNoChildren());
     }
 
@@ -69,15 +61,12 @@ private slots:
         const std::string holder =
             scripts.addFile("holder", "#!/bin/sh\n(exec sleep 0.5) &\necho early\n", true);
         const int descriptors = openDescriptorCount();
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
         int completed = 0;
         for (int i = 0; i < 60; ++i) {
             // Plain runs, starts that fail, refusals, and runs whose output outlives them.
             ScopedEnv env("ComSpec", i % 3 == 0 ? holder : i % 5 == 1 ? missing : "/bin/echo");
-            runner.SetCommand(i % 7 == 2 ? "" : "C:\\job.bat");
-            log.events.clear();
-            runner.ProcessCommand();
+            log.run(i % 7 == 2 ? "" : "C:\\job.bat");
             completed += log.events.back().kind == "Complete" ? 1 : 0;
         }
         QCOMPARE(completed, 44);
@@ -88,18 +77,17 @@ private slots:
     void aHandlerThatThrowsStillReleasesTheRun() {
         ScriptedInterpreter interpreter("echo one; echo two");
         const int descriptors = openDescriptorCount();
-        ReadOutput runner;
-        runner.SetCommand("C:\\job.bat");
-        runner.GotChunk = [](const std::string&, bool) { throw std::runtime_error("handler"); };
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, runner.ProcessCommand());
-        QVERIFY(!runner.busy());
+        EventLog log;
+        const auto record = log.runner.GotChunk;
+        log.runner.GotChunk = [](const std::string&, bool) { throw std::runtime_error("handler"); };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, log.run("C:\\job.bat"));
+        QVERIFY(!log.runner.busy());
         QCOMPARE(openDescriptorCount(), descriptors);
         // The abandoned interpreter runs on, and is reaped once it has ended: by the end of a
         // later run that outlasts it.
         ScriptedInterpreter later("echo three; sleep 0.2");
-        EventLog log(runner);
-        runner.ProcessCommand();
-        QCOMPARE(log.output(), std::string("three\n"));
+        log.runner.GotChunk = record;
+        QCOMPARE(log.run("C:\\job.bat"), std::string("three\n"));
         QVERIFY(hasNoChildren());
     }
 };

@@ -16,40 +16,32 @@ class RunnerEvents : public QObject {
     Q_OBJECT
 private slots:
     void refusalsChangeNothingAndASecondRunIsRefusedFromEveryHandler() {
-        ReadOutput runner;
-        EventLog log(runner);
-        runner.ProcessCommand();
-        QCOMPARE(log.shape(), std::string("Error"));
-        QCOMPARE(log.events[0].text, std::string("Invalid Command."));
-        QCOMPARE(log.events[0].code, 1200);
-
         ScriptedInterpreter interpreter("echo one; sleep 0.1; echo two");
+        EventLog log;
+        ReadOutput& runner = log.runner;
+        runner.ProcessCommand(); // no command yet
         runner.SetCommand("C:\\first.bat");
-        log.events.clear();
-        // Every handler tries to start another run (an empty command is checked first), and
-        // sets the next command, which the running one must not pick up.
+        // Every handler tries another run, the first with an empty command (checked first), and
+        // leaves its command set, which the running one must not pick up.
         const auto retry = [&] {
-            runner.SetCommand(log.events.size() == 1 ? "" : "C:\\next.bat");
+            runner.SetCommand(log.events.size() == 2 ? "" : "C:\\next.bat");
             runner.ProcessCommand();
         };
-        auto onChunk = runner.GotChunk;
-        runner.Starting = [&] {
-            log.events.push_back({"Starting", {}, 0, runner.busy()});
-            retry();
-        };
-        runner.GotChunk = [&](const std::string& sChunk, bool LastChunk) {
-            onChunk(sChunk, LastChunk);
-            retry();
+        runner.Starting = [&, record = runner.Starting] { record(), retry(); };
+        runner.GotChunk = [&, record = runner.GotChunk](const std::string& sChunk, bool last) {
+            record(sChunk, last), retry();
         };
         runner.ProcessCommand();
-        QCOMPARE(log.output(), std::string("one\ntwo\n"));
-        QCOMPARE(log.events[1].code, 1200);
-        for (std::size_t i = 2; i < log.events.size(); ++i) {
-            const auto& event = log.events[i];
-            QVERIFY(event.busy);
-            if (event.kind == "Error") {
-                QCOMPARE(event.text, std::string("Currently processing a command!"));
-                QCOMPARE(event.code, 1201);
+        QCOMPARE(log.output, std::string("one\ntwo\n"));
+        for (std::size_t i : {0, 2}) {
+            QCOMPARE(log.events[i].text, std::string("Invalid Command."));
+            QCOMPARE(log.events[i].code, 1200);
+        }
+        for (std::size_t i = 1; i < log.events.size(); ++i) {
+            QVERIFY(log.events[i].busy);
+            if (i > 2 && log.events[i].kind == "Error") {
+                QCOMPARE(log.events[i].text, std::string("Currently processing a command!"));
+                QCOMPARE(log.events[i].code, 1201);
             }
         }
         QCOMPARE(log.events.back().kind, std::string("Complete"));
@@ -57,84 +49,53 @@ private slots:
         QCOMPARE(runner.SetCommand(), std::string("C:\\next.bat"));
     }
 
-    void aSilentCommandGivesOneEmptyLastChunkAndTheCommandIsKept() {
-        ScriptedInterpreter interpreter("exit 3");
-        ReadOutput runner;
-        EventLog log(runner);
-        runner.SetCommand("C:\\quiet.bat");
-        runner.ProcessCommand();
-        runner.ProcessCommand();
-        QCOMPARE(log.shape(),
-                 std::string("Starting LastChunk Complete Starting LastChunk Complete"));
-        QCOMPARE(log.events[1].text, std::string());
-        for (const auto& event : log.events) {
-            QVERIFY(event.busy); // Complete, too, comes while the run still holds the flag
-        }
-        QCOMPARE(runner.SetCommand(), std::string("C:\\quiet.bat"));
-    }
-
-    void outputComesInOrderInReadsOfAtMost256BytesFromTheNarrowCodePage() {
+    // In reads of at most 256 bytes, standard error in its place, decoded from Windows-1252; and
+    // the command gets no input, no descriptor of ours and a process group of its own.
+    void outputInOrderAndWhatTheCommandInherits() {
         std::string bytes;
         for (int i = 0; i < 600; ++i) {
             bytes += i % 61 == 60 ? '\n' : static_cast<char>(i % 2 ? 'a' + i % 26 : 0x80 + i % 64);
         }
-        ScriptedInterpreter interpreter("cat \"$(dirname \"$0\")/data\"; echo err >&2; echo out");
+        const int stray = ::dup2(::open("/dev/null", O_RDONLY), 77); // not close-on-exec
+        ScriptedInterpreter interpreter(
+            "cat \"$(dirname \"$0\")/data\"; echo err >&2\n"
+            "echo \"input: $(readlink /proc/$$/fd/0)\"\n"
+            "[ -e /proc/$$/fd/77 ] && echo 'descriptor 77 inherited'\n"
+            "[ \"$(cut -d' ' -f5 /proc/$$/stat)\" = \"$$\" ] && echo 'own group'");
         interpreter.addFile("data", bytes, false);
-        ReadOutput runner;
-        EventLog log(runner);
-        runner.SetCommand("C:\\long.bat");
-        runner.ProcessCommand();
-        QCOMPARE(log.shape(), std::string("Starting GotChunk* LastChunk Complete"));
+        EventLog log;
+        const std::string output = log.run("C:\\long.bat");
+        ::close(stray);
+        QCOMPARE(output, platform::narrowToUtf8(bytes) + "err\ninput: /dev/null\nown group\n");
+        QCOMPARE(log.shape, std::string("Starting GotChunk* LastChunk Complete"));
         for (const auto& event : log.events) {
             // Each byte becomes one character, so the bytes of a read can be counted.
             QVERIFY(QString::fromStdString(event.text).size() <= 256);
         }
-        QCOMPARE(log.output(), platform::narrowToUtf8(bytes) + "err\nout\n");
-    }
-
-    void theCommandGetsNoInputNoForeignDescriptorAndAProcessGroupOfItsOwn() {
-        const int stray = ::dup2(::open("/dev/null", O_RDONLY), 77); // not close-on-exec
-        ScriptedInterpreter interpreter(
-            "echo \"input: $(readlink /proc/$$/fd/0)\"\n"
-            "[ -e /proc/$$/fd/77 ] && echo 'descriptor 77 inherited'\n"
-            "[ \"$(cut -d' ' -f5 /proc/$$/stat)\" = \"$$\" ] && echo 'own group'");
-        ReadOutput runner;
-        EventLog log(runner);
-        runner.SetCommand("C:\\input.bat");
-        runner.ProcessCommand();
-        ::close(stray);
-        QCOMPARE(log.output(), std::string("input: /dev/null\nown group\n"));
     }
 
     void theInterpreterGetsTheCommandAsOneQuotedWord() {
         ScriptedInterpreter interpreter("printf '[%s]' \"$@\" \"$PWD\"");
-        ReadOutput runner;
-        EventLog log(runner);
-        const auto run = [&](const std::string& command) {
-            runner.SetCommand(command);
-            log.events.clear();
-            runner.ProcessCommand();
-            return log.output();
-        };
+        EventLog log;
         const std::string here = "[" + std::filesystem::current_path().string() + "]";
-        QCOMPARE(run("C:\\Games\\Unreal Tournament\\uccmake.bat"),
+        QCOMPARE(log.run("C:\\Games\\Unreal Tournament\\uccmake.bat"),
                  "[/c][C:\\Games\\Unreal Tournament\\uccmake.bat]" + here);
         // Neither doubled nor escaped: inner quotes close and reopen the outer ones.
-        QCOMPARE(run("C:\\a\" b\""), "[/c][C:\\a][b]" + here);
+        QCOMPARE(log.run("C:\\a\" b\""), "[/c][C:\\a][b]" + here);
 
         // A file in a folder the prefix has is run by its bare name from that folder, which
         // survives wine joining the words again whatever the folder's name holds.
         {
             TempPrefix prefix;
             const auto game = prefix.makeFolder("Program Files (x86)/Unreal Tournament");
-            QCOMPARE(run("C:\\Program Files (x86)\\Unreal Tournament\\uccmake.bat"),
+            QCOMPARE(log.run("C:\\Program Files (x86)\\Unreal Tournament\\uccmake.bat"),
                      "[/c][uccmake.bat][" + game.string() + "]");
         }
 
         // ComSpec may carry arguments of its own; a bare program name is looked up on PATH.
         ScopedEnv path("PATH", interpreter.folder().string() + ":/usr/bin:/bin");
         ScopedEnv comSpec("ComSpec", "interpreter \"first word\" second");
-        QCOMPARE(run("C:\\x y"), "[first word][second][/c][C:\\x y]" + here);
+        QCOMPARE(log.run("C:\\x y"), "[first word][second][/c][C:\\x y]" + here);
     }
 
     void commandLinesSplitByTheWindowsRules() {
@@ -172,52 +133,46 @@ private slots:
     void anInterpreterThatCannotStartGivesOneErrorAndHoldsNothing() {
         QFETCH(QString, comSpec);
         QFETCH(int, code);
-        ScriptedInterpreter scripts("echo second try");
+        ScriptedInterpreter scripts("exit 3"); // silent: its one chunk is the empty last one
         scripts.addFile("plain", "#!/bin/sh\necho never\n", false);
         scripts.addFile("garbage", std::string("\x7f\x01garbage\n", 10), true);
-        const std::string folder = scripts.folder().string();
-        ScopedEnv env("ComSpec",
-                      comSpec.replace("{dir}", QString::fromStdString(folder)).toStdString());
+        ScopedEnv env(
+            "ComSpec",
+            comSpec.replace("{dir}", QString::fromStdString(scripts.folder())).toStdString());
         const int descriptors = openDescriptorCount();
-        ReadOutput runner;
-        EventLog log(runner);
+        EventLog log;
+        ReadOutput& runner = log.runner;
         // The flag is down when Error comes, so its handler may start the next run.
-        auto record = runner.Error;
-        runner.Error = [&](const std::string& text, std::int32_t LastDLLError) {
-            record(text, LastDLLError);
+        runner.Error = [&, record = runner.Error](const std::string& text, std::int32_t code) {
+            record(text, code);
             ::setenv("ComSpec", scripts.path().c_str(), 1);
             runner.ProcessCommand();
         };
-        runner.SetCommand("C:\\job.bat");
-        runner.ProcessCommand();
-        QCOMPARE(log.shape(), std::string("Error Starting GotChunk* LastChunk Complete"));
+        QCOMPARE(log.run("C:\\job.bat"), std::string());
+        QCOMPARE(log.shape, std::string("Error Starting LastChunk Complete"));
         QCOMPARE(log.events[0].text, std::string("CreateProcess failed."));
         QCOMPARE(log.events[0].code, code);
         QVERIFY(!log.events[0].busy);
-        QCOMPARE(log.output(), std::string("second try\n"));
         QCOMPARE(openDescriptorCount(), descriptors);
         QVERIFY(hasNoChildren());
     }
 
     void aPipeThatCannotBeCreatedGivesOneError() {
         ScriptedInterpreter interpreter("echo never");
-        ReadOutput runner;
-        EventLog log(runner);
-        runner.SetCommand("C:\\job.bat");
+        EventLog log;
         // With the descriptor limit at the lowest free number, no new descriptor can be made.
-        struct rlimit saved {};
+        rlimit saved{};
         QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
         const int lowestFree = ::dup(0);
         ::close(lowestFree);
-        struct rlimit tight = saved;
-        tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+        const rlimit tight{static_cast<rlim_t>(lowestFree), saved.rlim_max};
         QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
-        runner.ProcessCommand();
+        log.run("C:\\job.bat");
         QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
-        QCOMPARE(log.shape(), std::string("Error"));
+        QCOMPARE(log.shape, std::string("Error"));
         QCOMPARE(log.events[0].text, std::string("CreatePipe failed."));
         QCOMPARE(log.events[0].code, 4); // too many open files
-        QVERIFY(!runner.busy());
+        QVERIFY(!log.runner.busy());
     }
 };
 

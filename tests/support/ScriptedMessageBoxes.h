@@ -4,7 +4,8 @@
 
 #include "ui/MessageBoxes.h"
 
-#include <cstring>
+#include <QDebug>
+
 #include <deque>
 #include <functional>
 #include <string>
@@ -19,29 +20,24 @@ struct ShownBox {
     bool operator==(const ShownBox&) const = default;
 };
 
-// Failed comparisons show the box itself.
-inline char* toString(const ShownBox& box) {
-    const std::string text = box.title + " [" + std::to_string(box.style) + "]: " + box.text;
-    char* out = new char[text.size() + 1];
-    std::memcpy(out, text.c_str(), text.size() + 1);
-    return out;
+// Failed comparisons of shown boxes print them.
+inline QDebug operator<<(QDebug debug, const ShownBox& box) {
+    return debug.nospace() << box.title.c_str() << " [" << box.style << "]: " << box.text.c_str();
 }
 
-class ScriptedMessageBoxes : public ui::MessageBoxes {
-public:
+struct ScriptedMessageBoxes : ui::MessageBoxes {
     int show(const std::string& text, const std::string& title, int style) override {
         shown.push_back({text, title, style});
         if (onShow) {
             onShow(shown.back());
         }
-        if (!answers.empty()) {
-            int answer = answers.front();
-            answers.pop_front();
-            return answer;
+        if (answers.empty()) {
+            return (style & 7) == ui::kMbYesNo ? ui::kIdNo : ui::kIdOk;
         }
-        return (style & 7) == ui::kMbYesNo ? ui::kIdNo : ui::kIdOk;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
-
     std::deque<int> answers;
     std::vector<ShownBox> shown;
     std::function<void(const ShownBox&)> onShow;

@@ -1,14 +1,11 @@
-// The folder window: its listing, its navigation, a missing folder, and its program.
+// The folder window: its listing, its navigation and a missing folder. How its program is
+// started is tested with the launcher.
 
 #include "FolderWindow.h"
-#include "common/HelperPrograms.h"
-#include "platform/folderwindow.h"
 #include "support/TempPrefix.h"
 
 #include <QTest>
 #include <QTreeWidget>
-
-#include <csignal>
 
 using namespace tolvane;
 
@@ -63,15 +60,6 @@ private slots:
         QTest::keyClick(list, Qt::Key_F5);
         QVERIFY(window.notice().isEmpty());
         QCOMPARE(rows(window), QStringList({"DM-Deck16.unr.uz|0 KB|UZ File"}));
-    }
-
-    void theProgramStartsAndStaysOpen() {
-        test::TempPrefix prefix;
-        int pid = 0;
-        const auto error = platform::DetachedFolderWindowLauncher(folderWindowProgram()).start("C:\\", &pid);
-        QVERIFY2(!error, error.message.c_str());
-        QTest::qWait(1500);
-        QCOMPARE(::kill(pid, SIGKILL), 0); // still there to be ended
     }
 };
 
