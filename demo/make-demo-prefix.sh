@@ -27,9 +27,14 @@ make_package() {
 }
 make_package "$game/Maps/DM-Demo.unr" DMDemo 900
 make_package "$game/Maps/CTF-Demo.unr" CTFDemo 1400
+for arena in Arena Bridge Canyon Depot Foundry Harbor; do
+    make_package "$game/Maps/DM-$arena.unr" "DM$arena" 1500
+done
 make_package "$game/Music/Demo.umx" DemoMusic 400
 make_package "$game/Sounds/DemoSounds.uax" DemoSounds 600
 make_package "$game/Textures/DemoTextures.utx" DemoTextures 1200
+# Too small to shrink: its .uz comes out larger, which Tolvane warns about.
+printf 'T' >"$game/Textures/Tiny.utx"
 make_package "$game/System/DemoMod.u" DemoMod 300
 
 if [ -n "$standin" ]; then

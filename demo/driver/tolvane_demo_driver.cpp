@@ -1,7 +1,9 @@
 // Shows a whole session of Tolvane without a human: the program starts as usual (splash, then
 // the main window on the demo game folder), and this driver does what a user would do with the
-// mouse: queue the demo packages, Start a Compress job, answer No, queue the results, Start a
-// Decompress job, answer Yes. It saves a screenshot of every stage and prints each job's output.
+// mouse: queue the demo packages, Start a Compress job (pressing Esc while it runs and going on
+// when asked whether to stop, then reading the warning about a result larger than its package),
+// answer No, queue the results, Start a Decompress job, answer Yes. It saves a screenshot of
+// every stage and prints each job's output.
 //
 // Usage: tolvane-demo-driver SCREENSHOT_FOLDER   (WINEPREFIX names the demo prefix)
 
@@ -14,9 +16,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -99,13 +103,53 @@ void decompressStage(tolvane::Form1* form) {
     form->KewlButtons2->click();
 }
 
+// Closes the next box of this title once it shows, after a screenshot of it.
+void closeBoxWhenShown(const char* title, QMessageBox::StandardButton button, const char* shot,
+                       std::function<void()> then = {}) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || box->windowTitle() != QLatin1String(title)) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        std::printf("---- %s ----\n%s\n", title, qPrintable(box->text()));
+        screenshot(shot);
+        if (then) {
+            then();
+        }
+        box->button(button)->click();
+    });
+    poll->start(20);
+}
+
+// While the job runs: a picture of its progress, then Esc, which asks whether to stop; the
+// driver goes on. Then the warning about results not smaller than their packages is read.
+void watchCompressJob(tolvane::Form1* form) {
+    auto* watch = new QTimer(qApp);
+    QObject::connect(watch, &QTimer::timeout, watch, [=] {
+        if (form->ProgressBar1->isVisible() && form->ProgressBar1->value() >= 2) {
+            watch->stop();
+            watch->deleteLater();
+            screenshot("compress-progress");
+            closeBoxWhenShown("Stop", QMessageBox::No, "stop-question");
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(form, &escape);
+        }
+    });
+    watch->start(5);
+    closeBoxWhenShown("Warning", QMessageBox::Ok, "larger-warning",
+                      [form] { answerWhenAsked(form, QMessageBox::No, "compress-finished"); });
+}
+
 void compressStage(tolvane::Form1* form) {
     screenshot("main-window");
     for (QAction* folder : {form->mnuMaps, form->mnuMusic, form->mnuSounds, form->mnuTexs}) {
         queueFolder(form, folder);
     }
     screenshot("compress-queued");
-    answerWhenAsked(form, QMessageBox::No, "compress-finished");
+    watchCompressJob(form);
     form->KewlButtons2->click(); // returns when the job has ended and No was answered
     after(1500, [form] {
         screenshot("results-window", true);
