@@ -155,19 +155,23 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-void Form1::OLEDragDrop(const QList<QUrl>& dropped) {
-    // Grouped by Windows folder; a dropped folder gives the package files directly inside it.
+namespace {
+
+// What a drop gives: files to queue by Windows folder (a dropped folder gives the package files
+// directly inside it), and the names refused.
+struct Dropped {
     std::map<std::string, QStringList> byFolder;
-    std::vector<std::string> outside;
-    std::vector<std::string> unusable;
-    const auto take = [&](const std::string& folder, const std::string& name) {
+    std::vector<std::string> outside;  // host paths no drive of the prefix covers
+    std::vector<std::string> unusable; // names no Windows path can hold
+
+    void take(const std::string& folder, const std::string& name) {
         if (platform::isUsableWindowsName(name)) {
             byFolder[folder].push_back(QString::fromStdString(name));
         } else {
             unusable.push_back(name);
         }
-    };
-    for (const QUrl& url : dropped) {
+    }
+    void add(const QUrl& url) {
         const std::string host = url.toLocalFile().toStdString();
         const auto winPath = host.empty() ? std::nullopt : platform::toWindowsPath(host);
         if (!winPath) {
@@ -185,19 +189,28 @@ void Form1::OLEDragDrop(const QList<QUrl>& dropped) {
             take(platform::parentOf(*winPath), host.substr(host.rfind('/') + 1));
         }
     }
-    for (const auto& [folder, names] : byFolder) {
+};
+
+} // namespace
+
+void Form1::OLEDragDrop(const QList<QUrl>& dropped) {
+    Dropped files;
+    for (const QUrl& url : dropped) {
+        files.add(url);
+    }
+    for (const auto& [folder, names] : files.byFolder) {
         queueFiles(QString::fromStdString(folder), names);
     }
-    if (!outside.empty()) {
+    if (!files.outside.empty()) {
         messages().show("These files lie outside every drive of the Wine prefix, so they were "
                         "not queued:" +
-                            listedNames(outside),
+                            listedNames(files.outside),
                         messages::kErrorTitle, ui::kMbIconStop);
     }
-    if (!unusable.empty()) {
+    if (!files.unusable.empty()) {
         messages().show("Windows programs cannot use the names of these files, so they were not "
                         "queued:\n" +
-                            listedNames(unusable, "\n"),
+                            listedNames(files.unusable, "\n"),
                         messages::kErrorTitle, ui::kMbIconStop);
     }
 }

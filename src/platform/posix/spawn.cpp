@@ -171,6 +171,23 @@ int aboveStandardStreams(int fd) {
     return moved;
 }
 
+// Makes the new process, which runs the plan; returns its id, or -1 with errno set. No signal
+// handler of ours may run in it before it has reset them.
+pid_t forkWithSignalsBlocked(const Plan& plan) {
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        runNewProcess(plan);
+    }
+    const int forkError = errno;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = forkError;
+    return child;
+}
+
 void reap(pid_t pid) {
     while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
@@ -246,19 +263,9 @@ int spawnProcess(const SpawnRequest& request, pid_t& pid) {
     plan.detached = request.kind == SpawnRequest::Kind::Detached;
     plan.ownGroup = request.kind == SpawnRequest::Kind::Child;
 
-    // No signal handler of ours may run in the new process before it has reset them.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        runNewProcess(plan);
-    }
-    const int forkError = errno;
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    const pid_t child = forkWithSignalsBlocked(plan);
     if (child < 0) {
-        return forkError;
+        return errno;
     }
     ::close(reportWrite.fd);
     reportWrite.fd = -1;
