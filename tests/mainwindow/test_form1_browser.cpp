@@ -112,9 +112,13 @@ private slots:
             QTest::keyClick(b.form.KewlButtons1, key);
         }
         QCOMPARE(b.form.List1->count(), 2);
+        QWidget splash; // Exit also closes a splash still up
+        splash.show();
+        b.form.setSplash(&splash);
         b.form.KewlButtons3->setFocus();
         QTest::keyClick(b.form.KewlButtons3, Qt::Key_Enter);
         QCOMPARE(b.f.endRequests, 1);
+        QVERIFY(!splash.isVisible());
     }
 
     void deleteRemovesTheSelectedFilesAndReportsFailures() {
