@@ -94,7 +94,6 @@ private slots:
         QVERIFY(b.f.messages.shown.empty());
     }
 
-    // No question, read-only files too; a file that cannot be deleted is reported, the rest go.
     void enterPressesTheFocusedButtonAndElseStartAsSpaceDoes() {
         Browser b({"UT/a.unr"}, "C:\\UT");
         QApplication::setActiveWindow(&b.form);
@@ -121,6 +120,7 @@ private slots:
         QVERIFY(!splash.isVisible());
     }
 
+    // No question, read-only files too; a file that cannot be deleted is reported, the rest go.
     void deleteRemovesTheSelectedFilesAndReportsFailures() {
         Browser b({"UT/gone.u", "UT/keep.u", "UT/readonly.u"}, "C:\\UT");
         const fs::path folder = b.prefix.driveC() / "UT";

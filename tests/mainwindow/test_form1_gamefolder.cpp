@@ -1,7 +1,5 @@
-// The game folder in the main window: the controls and where the window starts on loading,
-// the output folders it makes, the close; and the menus that lead to the game's folders
-// ("&Quick Snap" moves the browser, "Open Folder" opens a window), which look the game folder up
-// anew at every choice.
+// The game folder in the main window: where it starts and the output folders it makes, and the
+// menus that lead to the game's folders, which look the game folder up anew at every choice.
 
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
@@ -12,7 +10,6 @@
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -40,11 +37,6 @@ struct Window {
         prefix.setGameFolder("C:\\UT");
         form.Show();
         form.List1->addItem(QStringLiteral("C:\\UT\\Maps\\in-Maps.txt"));
-    }
-    void choose(const char* item) {
-        QAction* action = form.findChild<QAction*>(QString::fromLatin1(item));
-        QVERIFY2(action, item);
-        action->trigger();
     }
 };
 
@@ -128,7 +120,7 @@ private slots:
         QCOMPARE(w.form.Dir1->path(), QStringLiteral("C:\\UT\\Decompressed"));
         // Chosen again, the folder shows its files as they are now.
         w.prefix.makeFile("UT/Decompressed/new.txt");
-        w.choose("mnuDecomp");
+        w.form.mnuDecomp->trigger();
         QCOMPARE(w.form.File1->count(), 2);
         QCOMPARE(w.form.List1->count(), 1);
         QVERIFY(w.f.messages.shown.empty());
@@ -138,17 +130,17 @@ private slots:
         Window w;
         w.prefix.makeFolder("UT2/Maps");
         w.prefix.setGameFolder("C:\\UT2");
-        w.choose("mnuMaps");
-        w.choose("mnuopMaps");
+        w.form.mnuMaps->trigger();
+        w.form.mnuopMaps->trigger();
         QCOMPARE(w.form.Dir1->path(), QStringLiteral("C:\\UT2\\Maps"));
-        w.choose("mnuMusic"); // the window on a missing folder says so itself
-        w.choose("mnuopMusic");
+        w.form.mnuMusic->trigger(); // the window on a missing folder says so itself
+        w.form.mnuopMusic->trigger();
         w.prefix.writeSystemReg("");
-        w.choose("mnuComp");
-        w.choose("mnuopComp");
+        w.form.mnuComp->trigger();
+        w.form.mnuopComp->trigger();
         w.prefix.setGameFolder("C:\\UT");
         w.f.folders.failure = {2, "tolvane-folder: No such file or directory"};
-        w.choose("mnuopMaps");
+        w.form.mnuopMaps->trigger();
         const std::string noGame = "The game folder could not be found. Is the game installed?";
         QCOMPARE(w.f.messages.shown,
                  Boxes({{"The folder C:\\UT2\\Music does not exist.", "Error~!", 16},

@@ -7,7 +7,6 @@
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
 
-#include <QAction>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,7 +1,5 @@
-// Whole jobs under hostile conditions, through the window, the batch file, the bundled interpreter
-// and the tool: file names full of syntax, a read-only game folder, a disk that fills up. Every
-// file is compressed or refused with a clear message, no other command ever runs, and no file is
-// lost or left half written.
+// Whole jobs under hostile conditions, through the window, the interpreter and the tool: names
+// full of syntax, a read-only game folder, a full disk. Nothing else runs, nothing is lost.
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"

@@ -154,8 +154,8 @@ private slots:
                       "d2040000 04 412e7500", "d2040000 04 412e7500 ffffff7f 0000",
                       "d2040000 04 412e7500 01000000" + QByteArray(130, 'f')},
                      [](const Bytes& file) { return decompressUz(file); });
-        // Damage behind a valid Huffman stage reaches the inner stages: a block of length 0, a
-        // run of five without its count in the last stage and in the extra one.
+        // Behind a valid Huffman stage, the inner stages as the file reader chains them: a run of
+        // five without its count in the extra run-length stage is refused, a whole one read.
         auto behindHuffman = [](const char* signature, Bytes inner, bool moved = true) {
             if (moved) {
                 mtfEncode(inner);
@@ -165,11 +165,8 @@ private slots:
             file.insert(file.end(), payload.begin(), payload.end());
             return file;
         };
-        for (const Bytes& file : {behindHuffman("d2040000", hex("00000000 00000000 00000000")),
-                                  behindHuffman("d2040000", bwtEncode(text("aaaaa"))),
-                                  behindHuffman("2e160000", Bytes(5, 0), false)}) {
-            QVERIFY_THROWS_EXCEPTION(UzError, decompressUz(file));
-        }
+        QVERIFY_THROWS_EXCEPTION(UzError,
+                                 decompressUz(behindHuffman("2e160000", Bytes(5, 0), false)));
         QCOMPARE(decompressUz(behindHuffman("d2040000", bwtEncode(text("aaaaa\x07")))).data,
                  text("aaaaaaa"));
         const Bytes words = severalBlocks();
