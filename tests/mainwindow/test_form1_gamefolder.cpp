@@ -56,8 +56,6 @@ private slots:
                                << "C:\\UT" << made;
         QTest::newRow("on D:, trailing \\") << "D:\\UT\\"
                                             << "D:\\UT" << made;
-        QTest::newRow("none") << ""
-                              << "C:\\" << QStringList{"Elsewhere", "UT"};
         QTest::newRow("drive missing") << "E:\\Games\\UT"
                                        << "C:\\" << QStringList{"Elsewhere", "UT"};
         QTest::newRow("vanished") << "C:\\Elsewhere\\Gone"
@@ -75,9 +73,7 @@ private slots:
         prefix.makeFile("UT/Maps/DM-Deck16.unr");
         prefix.makeFile("UT/Compressed/x.unr.uz");
         prefix.makeFile("Elsewhere/Compressed", "not a folder");
-        if (!game.isEmpty()) {
-            prefix.setGameFolder(game.toStdString());
-        }
+        prefix.setGameFolder(game.toStdString());
         test::Form1Fixture f;
         f.form->Show();
         QCOMPARE(f.form->Dir1->path(), shown);

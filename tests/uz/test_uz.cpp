@@ -98,12 +98,10 @@ private slots:
 
     void stagesMatchTheEngine() {
         // Runs cut at 255 and marked from five on; shorter runs add nothing.
-        const Bytes runs = text(std::string(300, 'a') + "bbbb" + std::string(5, '\0'));
-        const Bytes rle = hex("6161616161 ff 6161616161 2d 62626262 0000000000 05");
-        QCOMPARE(rleEncode(runs), rle);
+        QCOMPARE(rleEncode(text(std::string(300, 'a') + "bbbb" + std::string(5, '\0'))),
+                 hex("6161616161 ff 6161616161 2d 62626262 0000000000 05"));
         // The end of the block sorts after every byte.
-        const Bytes bwt = hex("04000000 02000000 00000000 6162616162");
-        QCOMPARE(bwtEncode(text("abab")), bwt);
+        QCOMPARE(bwtEncode(text("abab")), hex("04000000 02000000 00000000 6162616162"));
         Bytes moved = hex("01000000 01000000 00000000 41 41");
         mtfEncode(moved);
         QCOMPARE(moved, hex("01 01 00 00 01 01 00 00 00 00 00 00 41 00"));
