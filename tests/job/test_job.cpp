@@ -59,8 +59,6 @@ private slots:
             {"result already in System", "C:\\UT", D, {"C:\\C\\Core.u.uz", "C:\\C\\Mine.u.uz"},
              {"Mine.u.uz", "Core.u.uz"}, "These files are already in the game's System folder. "
              "Decompressing would replace them and then move them out of it:\r\nCore.u", true},
-            {"outside the code page", "C:\\UT", C, {"C:\\UT\\\xE5\x9C\xB0.unr", "C:\\UT\\b.unr"},
-             {"\xE5\x9C\xB0.unr", "b.unr"}, codePage + "C:\\UT\\\xE5\x9C\xB0.unr", true},
             {"quote and control character", "C:\\UT", C, {"C:\\UT\\q\"x.unr", "C:\\UT\\t\tx.unr"},
              {"q\"x.unr", "t\tx.unr"}, codePage + "C:\\UT\\q\"x.unr\r\nC:\\UT\\t\tx.unr", true},
             {"plain compress", "C:\\UT", C, {"C:\\UT\\Maps\\Core.u"}, {"Core.u"}, "", false},

@@ -94,7 +94,6 @@ private slots:
         QVERIFY(b.f.messages.shown.empty());
     }
 
-    // No question, read-only files too; a file that cannot be deleted is reported, the rest go.
     void enterPressesTheFocusedButtonAndElseStartAsSpaceDoes() {
         Browser b({"UT/a.unr"}, "C:\\UT");
         QApplication::setActiveWindow(&b.form);
@@ -112,11 +111,16 @@ private slots:
             QTest::keyClick(b.form.KewlButtons1, key);
         }
         QCOMPARE(b.form.List1->count(), 2);
+        QWidget splash; // Exit also closes a splash still up
+        splash.show();
+        b.form.setSplash(&splash);
         b.form.KewlButtons3->setFocus();
         QTest::keyClick(b.form.KewlButtons3, Qt::Key_Enter);
         QCOMPARE(b.f.endRequests, 1);
+        QVERIFY(!splash.isVisible());
     }
 
+    // No question, read-only files too; a file that cannot be deleted is reported, the rest go.
     void deleteRemovesTheSelectedFilesAndReportsFailures() {
         Browser b({"UT/gone.u", "UT/keep.u", "UT/readonly.u"}, "C:\\UT");
         const fs::path folder = b.prefix.driveC() / "UT";

@@ -1,7 +1,5 @@
-// The game folder in the main window: the controls and where the window starts on loading,
-// the output folders it makes, the close; and the menus that lead to the game's folders
-// ("&Quick Snap" moves the browser, "Open Folder" opens a window), which look the game folder up
-// anew at every choice.
+// The game folder in the main window: where it starts and the output folders it makes, and the
+// menus that lead to the game's folders, which look the game folder up anew at every choice.
 
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
@@ -11,7 +9,7 @@
 
 #include <QAction>
 #include <QListWidget>
-#include <QPushButton>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTest>
 
@@ -22,15 +20,8 @@ using Opened = std::vector<std::string>;
 
 namespace {
 
-// Each menu item and the sub-folder of the game it leads to.
-const std::pair<const char*, const char*> kQuickSnap[] = {
-    {"mnuMaps", "Maps"},          {"mnuSystem", "System"}, {"mnuTexs", "Textures"},
-    {"mnuSounds", "Sounds"},      {"mnuMusic", "Music"},   {"mnuComp", "Compressed"},
-    {"mnuDecomp", "Decompressed"}};
-const std::pair<const char*, const char*> kOpenFolder[] = {
-    {"mnuopMaps", "Maps"},          {"mnuopTextures", "Textures"}, {"mnuopSounds", "Sounds"},
-    {"mnuopSystem", "System"},      {"mnuopMusic", "Music"},       {"mnuopComp", "Compressed"},
-    {"mnuopDecomp", "Decompressed"}};
+const char* const kGameFolders[] = {"Maps",  "System",     "Textures",    "Sounds",
+                                    "Music", "Compressed", "Decompressed"};
 
 // A game folder C:\UT whose sub-folders each hold one file named after it, and a shown main
 // window with one file queued.
@@ -40,17 +31,12 @@ struct Window {
     Form1& form = *f.form;
 
     Window() {
-        for (const auto& [item, sub] : kQuickSnap) {
+        for (const char* sub : kGameFolders) {
             prefix.makeFile(std::string("UT/") + sub + "/in-" + sub + ".txt");
         }
         prefix.setGameFolder("C:\\UT");
         form.Show();
         form.List1->addItem(QStringLiteral("C:\\UT\\Maps\\in-Maps.txt"));
-    }
-    void choose(const char* item) {
-        QAction* action = form.findChild<QAction*>(QString::fromLatin1(item));
-        QVERIFY2(action, item);
-        action->trigger();
     }
 };
 
@@ -59,18 +45,6 @@ struct Window {
 class Form1GameFolderTest : public QObject {
     Q_OBJECT
 private slots:
-    // The names are how the handlers, the tests and the demo find the controls (the menu items
-    // of the two folder menus are found by the tests below).
-    void everyNamedControlExists() {
-        test::Form1Fixture f;
-        const QString names = QStringLiteral(
-            "List1 Frame1 Option1 Option2 Label1(0) Label1(1) Drive1 File1 Dir1 List2 txtOutput "
-            "KewlButtons1 KewlButtons2 KewlButtons3 mnuOpen mnuDelete");
-        for (const QString& name : names.split(QLatin1Char(' '))) {
-            QVERIFY2(f.form->findChild<QObject*>(name), qPrintable(name));
-        }
-    }
-
     // The drive list shows the drive of the folder list's folder, which shows the output
     // folders made at start; nothing is made outside an existing game folder.
     void startsOnTheGameFolderWithItsOutputFolders_data() {
@@ -82,8 +56,6 @@ private slots:
                                << "C:\\UT" << made;
         QTest::newRow("on D:, trailing \\") << "D:\\UT\\"
                                             << "D:\\UT" << made;
-        QTest::newRow("none") << ""
-                              << "C:\\" << QStringList{"Elsewhere", "UT"};
         QTest::newRow("drive missing") << "E:\\Games\\UT"
                                        << "C:\\" << QStringList{"Elsewhere", "UT"};
         QTest::newRow("vanished") << "C:\\Elsewhere\\Gone"
@@ -101,9 +73,7 @@ private slots:
         prefix.makeFile("UT/Maps/DM-Deck16.unr");
         prefix.makeFile("UT/Compressed/x.unr.uz");
         prefix.makeFile("Elsewhere/Compressed", "not a folder");
-        if (!game.isEmpty()) {
-            prefix.setGameFolder(game.toStdString());
-        }
+        prefix.setGameFolder(game.toStdString());
         test::Form1Fixture f;
         f.form->Show();
         QCOMPARE(f.form->Dir1->path(), shown);
@@ -118,36 +88,35 @@ private slots:
         QVERIFY(!fs::exists(prefix.driveC() / "Decompressed"));
     }
 
-    void exitRunsTheCloseSequenceOnce() {
-        test::Form1Fixture f;
-        QWidget splash;
-        splash.show();
-        f.form->setSplash(&splash);
-        f.form->KewlButtons3->click();
-        QCOMPARE(f.endRequests, 1);
-        QVERIFY(!splash.isVisible());
-    }
-
-    // Quick Snap moves the browser (the folder list takes the path as a folder), Open Folder
-    // opens another window at every choice (on the path as it is); the queue stays.
+    // Every item leads to the folder it names. Quick Snap moves the browser (the folder list
+    // takes the path as a folder), Open Folder opens another window at every choice (on the path
+    // as it is); the queue stays.
     void everyItemLeadsToItsFolder() {
         Window w;
         w.prefix.setGameFolder("C:\\UT\\"); // stored with a trailing backslash
         Opened expected;
-        for (int i = 0; i < 7; ++i) {
-            const auto [snap, sub] = kQuickSnap[i];
-            w.choose(snap);
-            QCOMPARE(w.form.File1->path(), QStringLiteral("C:\\UT\\") + QLatin1String(sub));
-            QCOMPARE(w.form.File1->fileName(0), "in-" + QLatin1String(sub) + ".txt");
-            w.choose(kOpenFolder[i].first);
-            w.choose(kOpenFolder[i].first);
-            expected.insert(expected.end(), 2, std::string("C:\\UT\\\\") + kOpenFolder[i].second);
+        int snapped = 0;
+        for (QAction* item : w.form.mnuQuick->actions() + w.form.mnuOpenFolder->actions()) {
+            if (item->isSeparator()) {
+                continue;
+            }
+            const QString sub = item->text();
+            item->trigger();
+            if (item->objectName().startsWith(QLatin1String("mnuop"))) {
+                item->trigger();
+                expected.insert(expected.end(), 2, "C:\\UT\\\\" + sub.toStdString());
+            } else {
+                ++snapped;
+                QCOMPARE(w.form.File1->path(), "C:\\UT\\" + sub);
+                QCOMPARE(w.form.File1->fileName(0), "in-" + sub + ".txt");
+            }
         }
+        QCOMPARE(std::pair(snapped, expected.size()), std::pair(7, std::size_t{14}));
         QCOMPARE(w.f.folders.opened, expected);
         QCOMPARE(w.form.Dir1->path(), QStringLiteral("C:\\UT\\Decompressed"));
         // Chosen again, the folder shows its files as they are now.
         w.prefix.makeFile("UT/Decompressed/new.txt");
-        w.choose("mnuDecomp");
+        w.form.mnuDecomp->trigger();
         QCOMPARE(w.form.File1->count(), 2);
         QCOMPARE(w.form.List1->count(), 1);
         QVERIFY(w.f.messages.shown.empty());
@@ -157,17 +126,17 @@ private slots:
         Window w;
         w.prefix.makeFolder("UT2/Maps");
         w.prefix.setGameFolder("C:\\UT2");
-        w.choose("mnuMaps");
-        w.choose("mnuopMaps");
+        w.form.mnuMaps->trigger();
+        w.form.mnuopMaps->trigger();
         QCOMPARE(w.form.Dir1->path(), QStringLiteral("C:\\UT2\\Maps"));
-        w.choose("mnuMusic"); // the window on a missing folder says so itself
-        w.choose("mnuopMusic");
+        w.form.mnuMusic->trigger(); // the window on a missing folder says so itself
+        w.form.mnuopMusic->trigger();
         w.prefix.writeSystemReg("");
-        w.choose("mnuComp");
-        w.choose("mnuopComp");
+        w.form.mnuComp->trigger();
+        w.form.mnuopComp->trigger();
         w.prefix.setGameFolder("C:\\UT");
         w.f.folders.failure = {2, "tolvane-folder: No such file or directory"};
-        w.choose("mnuopMaps");
+        w.form.mnuopMaps->trigger();
         const std::string noGame = "The game folder could not be found. Is the game installed?";
         QCOMPARE(w.f.messages.shown,
                  Boxes({{"The folder C:\\UT2\\Music does not exist.", "Error~!", 16},

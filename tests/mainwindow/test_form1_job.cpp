@@ -6,9 +6,7 @@
 #include "controls/FileListBox.h"
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
-#include "mainwindow/OutputBatcher.h"
 
-#include <QAction>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -62,9 +60,10 @@ class Form1JobTest : public QObject {
 private slots:
     void init() { ::unsetenv("ComSpec"); }
 
-    void compressesAndGoesBackToTheBrowserOnNo() {
+    // Compress, No: back to the browser. Decompress, Yes: the end, with one results window for
+    // each job. The end of the job looks where the job went, whatever the registry says by then.
+    void compressesThenDecompressesAndEndsOnYes() {
         JobRun job;
-        job.form.mnuOpen->trigger(); // the check mark goes: no folder window
         job.queueAll("C:\\UnrealTournament\\Maps");
         job.start({ui::kIdNo});
         QCOMPARE(job.f.messages.shown,
@@ -80,18 +79,9 @@ private slots:
         QVERIFY(job.outputAtQuestion.contains("1 file(s) moved."));
         QVERIFY(!job.outputAtQuestion.contains('\r'));
         QVERIFY(job.outputViewAtQuestion);
-        // Back in the browser, queue emptied, batch file kept, no folder window.
         QVERIFY(job.inBrowserView());
         QCOMPARE(job.form.List1->count() + job.form.List2->count(), 0);
         QVERIFY(job.batchFileKept());
-        QVERIFY(job.f.folders.opened.empty());
-    }
-
-    // The end of the job looks where the job went, whatever the registry says by then.
-    void decompressesAndEndsOnYesWithOneResultsWindow() {
-        JobRun job;
-        job.queueAll("C:\\UnrealTournament\\Maps");
-        job.start({ui::kIdNo});
         QCOMPARE(job.f.folders.opened,
                  std::vector<std::string>{"C:\\UnrealTournament\\Compressed"});
 
@@ -115,21 +105,6 @@ private slots:
         }
         // The second job's box was emptied when it started.
         QCOMPARE(job.form.txtOutput->toPlainText().count(QStringLiteral("Compress C:")), 0);
-    }
-
-    void aJobThatProducesNothingIsNotReportedAsSuccess() {
-        JobRun job;
-        fs::remove(job.game.system() / "ucc.exe");
-        std::ofstream(job.game.system() / "ucc.exe")
-            << "#!/bin/sh\necho \"Failed to load package $2\"\nexit 1\n";
-        fs::permissions(job.game.system() / "ucc.exe", fs::perms::owner_all);
-        job.queueAll("C:\\UnrealTournament\\Maps");
-        job.start({ui::kIdNo});
-        QCOMPARE(job.f.messages.shown,
-                 Boxes({{"Compiling finished with errors. These files were not produced:\r\n"
-                         "Alpha.unr.uz\r\nBeta.unr.uz\r\nGamma.unr.uz\r\nWould you like to exit?",
-                         "Error~!", 20}}));
-        QCOMPARE(job.form.List1->count(), 0); // the No answer still empties the queue
     }
 
     void aRunnerFailureIsReportedAndTheQueueKept() {
@@ -210,19 +185,6 @@ private slots:
             box->selectAll();
             box->appendPlainText(QStringLiteral("more"));
         }
-    }
-
-    // Text after a quiet moment goes out at once; a burst is held and goes out together when
-    // the interval is up, with no flush to push it, nothing lost or reordered.
-    void theOutputBatcherDeliversAtOnceAfterQuietAndABurstWhenTheIntervalIsUp() {
-        QStringList delivered;
-        OutputBatcher batcher(std::chrono::milliseconds(300),
-                              [&](const QString& text) { delivered << text; });
-        for (const char* piece : {"first\n", "a", "", "b"}) {
-            batcher.add(QString::fromLatin1(piece));
-        }
-        QCOMPARE(delivered, QStringList{"first\n"});
-        QTRY_COMPARE_WITH_TIMEOUT(delivered, (QStringList{"first\n", "ab"}), 5000);
     }
 };
 
