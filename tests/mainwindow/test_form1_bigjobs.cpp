@@ -1,6 +1,5 @@
-// Big jobs through the real window, runner, bundled interpreter and tool: the progress shown,
-// Stop in the middle of a slow tool, leaving out files already done, the warning about results
-// not smaller than their packages, and files dropped from a file manager.
+// Big jobs through the real window, runner, interpreter and tool: progress, Stop in a slow tool,
+// leaving out what is done, the warning about larger results, files dropped from a file manager.
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
@@ -37,8 +36,8 @@ struct BigJob {
         form.Show();
         form.mnuOpen->setChecked(false);
     }
-    void queue(const char* folder = "C:\\UnrealTournament\\Maps") {
-        QVERIFY(form.Dir1->setPath(QString::fromLatin1(folder)));
+    void queue() {
+        QVERIFY(form.Dir1->setPath(QStringLiteral("C:\\UnrealTournament\\Maps")));
         form.File1->selectAll();
         form.KewlButtons1->click();
     }
@@ -46,11 +45,6 @@ struct BigJob {
         f.messages.answers = std::move(answers);
         form.KewlButtons2->click();
         return f.messages.shown;
-    }
-    void touch(const fs::path& file, int secondsFromNow) {
-        std::ofstream(file, std::ios::app).flush();
-        fs::last_write_time(file, fs::file_time_type::clock::now() +
-                                      std::chrono::seconds(secondsFromNow));
     }
 };
 
@@ -64,20 +58,15 @@ private slots:
         std::ofstream(job.maps / "Tiny.u") << "x"; // its .uz holds more than its one byte
         job.queue();
         QSignalSpy titles(&job.form, &QWidget::windowTitleChanged);
-        bool barShown = false;
-        job.f.messages.onShow = [&](const test::ShownBox&) {
-            barShown = barShown || job.form.ProgressBar1->isVisible();
-        };
         const auto boxes = job.start();
         QStringList seen;
         for (const auto& title : titles) {
             seen << title.at(0).toString();
         }
         // A chunk may hold several echoed lines, so a caption may be passed over.
-        QVERIFY(seen.size() >= 3);
         QCOMPARE(seen.front(), QStringLiteral("Compressing 0 of 4"));
         QCOMPARE(seen.mid(seen.size() - 2), (QStringList{"Moving 4 of 4", "Tolvane"}));
-        QVERIFY(!barShown && !job.form.ProgressBar1->isVisible() && !job.form.mnuStop->isEnabled());
+        QVERIFY(!job.form.ProgressBar1->isVisible() && !job.form.mnuStop->isEnabled());
         QCOMPARE(boxes.size(), std::size_t{2});
         QCOMPARE(boxes[0], (test::ShownBox{"These .uz files are not smaller than their packages. "
                                            "Game clients older than version 469 crash when they "
@@ -91,8 +80,7 @@ private slots:
         BigJob job;
         // A slow tool: it starts writing its result, then takes its time.
         const fs::path tool = job.game.system() / "ucc.exe";
-        fs::remove(tool);
-        std::ofstream(tool)
+        std::ofstream(tool, std::ios::trunc)
             << "#!/bin/sh\nprintf half > \"$2.uz\"\necho \"working on $2\"\nsleep 30\n";
         fs::permissions(tool, fs::perms(0755));
         QTimer poll;
@@ -119,9 +107,8 @@ private slots:
             QCOMPARE(boxes.size(), std::size_t{2});
             QCOMPARE(boxes[0],
                      (test::ShownBox{"Stop the job? Files already done are kept.", "Stop", 36}));
-            QVERIFY2(boxes[1].text.find("\r\nAlpha.unr.uz\r\nBeta.unr.uz\r\nGamma.unr.uz") !=
-                         std::string::npos,
-                     boxes[1].text.c_str());
+            QVERIFY(boxes[1].text.ends_with("\r\nAlpha.unr.uz\r\nBeta.unr.uz\r\nGamma.unr.uz"
+                                            "\r\nWould you like to exit?"));
             QCOMPARE(fs::exists(job.maps / "Alpha.unr.uz"), earlier);
             QVERIFY(!job.form.txtOutput->toPlainText().contains(QStringLiteral("Beta")));
             fs::remove(job.maps / "Alpha.unr.uz");
@@ -131,10 +118,13 @@ private slots:
     void skipLeavesOutWhatIsDoneAndRunsNothingWhenAllIs() {
         BigJob job;
         job.form.mnuSkip->trigger();
-        std::ofstream(job.game.compressed() / "Alpha.unr.uz") << "done before";
-        job.touch(job.game.compressed() / "Alpha.unr.uz", 60); // newer than its package: done
-        std::ofstream(job.game.compressed() / "Beta.unr.uz") << "out of date";
-        job.touch(job.game.compressed() / "Beta.unr.uz", -60);
+        // Alpha's result is newer than its package, so done; Beta's is older.
+        for (auto [name, age] : {std::pair{"Alpha.unr.uz", 60}, std::pair{"Beta.unr.uz", -60}}) {
+            std::ofstream(job.game.compressed() / name)
+                << (age > 0 ? "done before" : "out of date");
+            fs::last_write_time(job.game.compressed() / name,
+                                fs::file_time_type::clock::now() + std::chrono::seconds(age));
+        }
         job.queue();
         auto boxes = job.start();
         QVERIFY(job.form.txtOutput->toPlainText().startsWith(

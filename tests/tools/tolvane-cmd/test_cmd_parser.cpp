@@ -1,7 +1,6 @@
-// How the interpreter reads a batch file: lines, the fields of one line, what it echoes, and
-// the command after "/c".
+// How the interpreter reads a line of a batch file, what it echoes of it, and the command
+// after "/c". (Reading the file in the Windows code page is part of every whole job.)
 
-#include "batchreader.h"
 #include "lineparser.h"
 #include "slashc.h"
 
@@ -90,16 +89,6 @@ private slots:
         }
         QCOMPARE(joinArguments({"C:\\My Games\\job.bat", "", "x"}),
                  std::string("\"C:\\My Games\\job.bat\" \"\" x"));
-    }
-
-    void readsLinesInTheWindowsCodePage() {
-        std::string read;
-        for (const auto& line : splitBatch("one\r\n\r\n  \t \r\ntwo\nCaf\xE9 \x80\r\nlast")) {
-            read += "[" + line.bytes + "|" + line.text + "]";
-        }
-        QCOMPARE(read, std::string(
-                           "[one|one][two|two][Caf\xE9 \x80|Caf\xC3\xA9 \xE2\x82\xAC][last|last]"));
-        QVERIFY(splitBatch("").empty() && splitBatch("\r\n\n").empty());
     }
 };
 
