@@ -108,7 +108,8 @@ void Form1::showProgress() {
 }
 
 void Form1::endProgress() {
-    if (!ProgressBar1->isVisible()) {
+    // Whether the bar is up, also while the window is minimised or hidden.
+    if (ProgressBar1->isHidden()) {
         return;
     }
     showProgress(); // where the job got to, for the last moment before the bar goes
