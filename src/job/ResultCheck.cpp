@@ -3,19 +3,23 @@
 #include "job/FolderIndex.h"
 #include "platform/codepage.h"
 
+#include <optional>
 #include <set>
 
 namespace tolvane {
 
 namespace {
 
-bool produced(const Job& job, const ExpectedResult& result, FolderIndex& index) {
+// The stamp of the result the job produced; nothing when it produced none.
+std::optional<platform::FileStamp> produced(const Job& job, const ExpectedResult& result,
+                                            FolderIndex& index) {
     platform::FileStamp now;
     const std::string place = result.name.empty() ? "" : resultPlace(job.batch, result.name);
-    if (place.empty() || !index.holds(place) || platform::stampFile(place, now)) {
-        return false;
+    if (place.empty() || !index.holds(place) || platform::stampFile(place, now) ||
+        (result.before && *result.before == now)) {
+        return std::nullopt;
     }
-    return !result.before || !(*result.before == now);
+    return now;
 }
 
 } // namespace
@@ -49,10 +53,9 @@ std::vector<std::string> resultsNotSmaller(const Job& job) {
     for (std::size_t i = 0; i < job.results.size() && i < job.batch.paths.size(); ++i) {
         const ExpectedResult& result = job.results[i];
         platform::FileStamp package;
-        platform::FileStamp made;
-        if (produced(job, result, index) && !platform::stampFile(job.batch.paths[i], package) &&
-            !platform::stampFile(resultPlace(job.batch, result.name), made) &&
-            made.size >= package.size) {
+        const auto made = produced(job, result, index);
+        if (made && !platform::stampFile(job.batch.paths[i], package) &&
+            made->size >= package.size) {
             larger.push_back(result.name);
         }
     }
