@@ -101,8 +101,7 @@ int relayUntilEnded(pid_t pid, int readEnd) {
             const pid_t got = ::waitpid(pid, &status, WNOHANG);
             if (got == pid || (got < 0 && errno != EINTR)) {
                 ended = true;
-                const int size = ::fcntl(readEnd, F_GETPIPE_SZ);
-                drainBudget = size > 0 ? static_cast<std::size_t>(size) : sizeof buffer;
+                drainBudget = platform::drainLimit(readEnd);
             }
         }
         const std::size_t wanted =

@@ -82,8 +82,7 @@ struct CommandProcess::Handles {
     std::size_t drainBudget = 0; // bytes still to read once the child has ended
     std::chrono::steady_clock::time_point nextExitCheck;
 
-    // Reaps the child if it has ended. Once it has, what is in the pipe is read and no more:
-    // a process it left behind may go on writing for ever.
+    // Reaps the child if it has ended. Once it has, what is in the pipe is read and no more.
     bool checkExit() {
         if (!exited) {
             int status = 0;
@@ -93,8 +92,7 @@ struct CommandProcess::Handles {
             }
             exited = true; // ended, or already reaped by someone else (ECHILD)
             child = -1;
-            const int size = readEnd >= 0 ? ::fcntl(readEnd, F_GETPIPE_SZ) : -1;
-            drainBudget = size > 0 ? static_cast<std::size_t>(size) : 65536;
+            drainBudget = drainLimit(readEnd);
         }
         return true;
     }

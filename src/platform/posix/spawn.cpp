@@ -285,4 +285,9 @@ int spawnProcess(const SpawnRequest& request, pid_t& pid) {
     return 0;
 }
 
+std::size_t drainLimit(int readEnd) {
+    const int size = readEnd >= 0 ? ::fcntl(readEnd, F_GETPIPE_SZ) : -1;
+    return size > 0 ? static_cast<std::size_t>(size) : 65536;
+}
+
 } // namespace tolvane::platform

@@ -38,4 +38,9 @@ struct SpawnRequest {
 // ones stay ignored).
 int spawnProcess(const SpawnRequest& request, pid_t& pid);
 
+// How much more of a program's output pipe is read once the program has ended: what the pipe
+// can hold. Processes it left behind may keep the pipe open and go on writing for ever; what the
+// program itself wrote is all in the pipe by then.
+std::size_t drainLimit(int readEnd);
+
 } // namespace tolvane::platform
