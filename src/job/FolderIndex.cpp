@@ -1,26 +1,46 @@
 #include "job/FolderIndex.h"
 
 #include "platform/codepage.h"
-#include "platform/files.h"
 #include "platform/winpath.h"
 
-#include <vector>
+#include <algorithm>
 
 namespace tolvane {
 
-bool FolderIndex::holds(const std::string& winPath) {
-    const auto [folder, fresh] = folders_.try_emplace(platform::parentOf(winPath));
+std::string FolderIndex::listedName(const std::string& winPath, Folder*& folder) {
+    const auto [found, fresh] = folders_.try_emplace(platform::parentOf(winPath));
+    folder = &found->second;
     if (fresh) {
-        std::vector<platform::FileInfo> entries;
-        if (!platform::listFolderKinds(folder->first, entries)) {
-            for (const auto& entry : entries) {
-                if (!entry.isFolder) {
-                    folder->second.insert(platform::foldCase(entry.name));
-                }
+        folder->lookup = std::make_unique<platform::FolderLookup>(found->first);
+        for (const auto& entry : folder->lookup->entries()) {
+            if (!entry.isFolder) {
+                folder->files[platform::foldCase(entry.name)].push_back(entry.name);
             }
         }
     }
-    return folder->second.count(platform::foldCase(platform::fileNameOf(winPath))) > 0;
+    const std::string name = platform::fileNameOf(winPath);
+    const auto match = folder->files.find(platform::foldCase(name));
+    if (match == folder->files.end()) {
+        return {};
+    }
+    // Where names differ only in letter case (possible on the host), the exact one is meant.
+    const auto& names = match->second;
+    return std::find(names.begin(), names.end(), name) != names.end() ? name : names.front();
+}
+
+bool FolderIndex::holds(const std::string& winPath) {
+    Folder* folder = nullptr;
+    return !listedName(winPath, folder).empty();
+}
+
+std::optional<platform::FileStamp> FolderIndex::stamp(const std::string& winPath) {
+    Folder* folder = nullptr;
+    const std::string name = listedName(winPath, folder);
+    platform::FileStamp stamp;
+    if (name.empty() || folder->lookup->stamp(name, stamp)) {
+        return std::nullopt;
+    }
+    return stamp;
 }
 
 } // namespace tolvane

@@ -60,10 +60,8 @@ Job takeJob(BatchJob batch) {
     for (const auto& entry : compress ? batch.paths : batch.names) {
         ExpectedResult result;
         result.name = resultName(batch.mode, compress ? platform::fileNameOf(entry) : entry);
-        platform::FileStamp stamp;
-        const std::string place = result.name.empty() ? "" : resultPlace(batch, result.name);
-        if (!place.empty() && index.holds(place) && !platform::stampFile(place, stamp)) {
-            result.before = stamp;
+        if (!result.name.empty()) {
+            result.before = index.stamp(resultPlace(batch, result.name));
         }
         job.results.push_back(std::move(result));
     }
@@ -99,12 +97,9 @@ std::size_t leaveOutDone(BatchJob& batch) {
     for (const auto& path : batch.paths) {
         const std::string name = platform::fileNameOf(path);
         const std::string result = resultName(batch.mode, name);
-        platform::FileStamp source;
-        platform::FileStamp done;
-        const std::string place = result.empty() ? "" : resultPlace(batch, result);
-        const bool isDone =
-            !place.empty() && index.holds(place) && !platform::stampFile(path, source) &&
-            !platform::stampFile(place, done) && done.modifiedNs > source.modifiedNs;
+        const auto done = result.empty() ? std::nullopt : index.stamp(resultPlace(batch, result));
+        const auto source = done ? index.stamp(path) : std::nullopt;
+        const bool isDone = source && done->modifiedNs > source->modifiedNs;
         if (!isDone) {
             kept.push_back(path);
             continue;

@@ -13,10 +13,9 @@ namespace {
 // The stamp of the result the job produced; nothing when it produced none.
 std::optional<platform::FileStamp> produced(const Job& job, const ExpectedResult& result,
                                             FolderIndex& index) {
-    platform::FileStamp now;
-    const std::string place = result.name.empty() ? "" : resultPlace(job.batch, result.name);
-    if (place.empty() || !index.holds(place) || platform::stampFile(place, now) ||
-        (result.before && *result.before == now)) {
+    const auto now =
+        result.name.empty() ? std::nullopt : index.stamp(resultPlace(job.batch, result.name));
+    if (now && result.before == now) {
         return std::nullopt;
     }
     return now;
@@ -52,10 +51,9 @@ std::vector<std::string> resultsNotSmaller(const Job& job) {
     FolderIndex index;
     for (std::size_t i = 0; i < job.results.size() && i < job.batch.paths.size(); ++i) {
         const ExpectedResult& result = job.results[i];
-        platform::FileStamp package;
         const auto made = produced(job, result, index);
-        if (made && !platform::stampFile(job.batch.paths[i], package) &&
-            made->size >= package.size) {
+        const auto package = made ? index.stamp(job.batch.paths[i]) : std::nullopt;
+        if (package && made->size >= package->size) {
             larger.push_back(result.name);
         }
     }

@@ -64,6 +64,26 @@ SystemError listFolder(std::string_view winPath, std::vector<FileInfo>& entries)
 // cheaper for big folders where the host needs a call per entry for the other facts.
 SystemError listFolderKinds(std::string_view winPath, std::vector<FileInfo>& entries);
 
+// One folder, read once and then asked about many of its files: the host finds the folder once
+// for all of them, not once for every file looked up.
+class FolderLookup {
+public:
+    explicit FolderLookup(std::string_view winPath);
+    ~FolderLookup();
+    FolderLookup(const FolderLookup&) = delete;
+    FolderLookup& operator=(const FolderLookup&) = delete;
+
+    // The entries as listFolderKinds gives them; none when the folder cannot be read.
+    const std::vector<FileInfo>& entries() const { return entries_; }
+    // The stamp of one of its files, by its name as listed.
+    SystemError stamp(const std::string& name, FileStamp& stamp) const;
+
+private:
+    std::string winPath_;
+    std::vector<FileInfo> entries_;
+    int folder_ = -1; // where the host keeps the folder open to look names up in it
+};
+
 } // namespace tolvane::platform
 
 namespace tolvane::platform {

@@ -31,6 +31,22 @@ void fillInfo(FileInfo& info, const struct stat& st, std::string name) {
     info.name = std::move(name);
 }
 
+SystemError stampAt(int folder, const char* name, FileStamp& stamp) {
+    struct stat st {};
+    if (::fstatat(folder, name, &st, 0) != 0) {
+        return errorFromErrno(errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return errorFromErrno(EISDIR);
+    }
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modifiedNs =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.volume = static_cast<std::uint64_t>(st.st_dev);
+    stamp.fileNumber = static_cast<std::uint64_t>(st.st_ino);
+    return {};
+}
+
 SystemError writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -64,19 +80,7 @@ SystemError stampFile(std::string_view winPath, FileStamp& stamp) {
     if (!host) {
         return noSuchDrive();
     }
-    struct stat st {};
-    if (::stat(host->c_str(), &st) != 0) {
-        return errorFromErrno(errno);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return errorFromErrno(EISDIR);
-    }
-    stamp.size = static_cast<std::uint64_t>(st.st_size);
-    stamp.modifiedNs =
-        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.volume = static_cast<std::uint64_t>(st.st_dev);
-    stamp.fileNumber = static_cast<std::uint64_t>(st.st_ino);
-    return {};
+    return stampAt(AT_FDCWD, host->c_str(), stamp);
 }
 
 SystemError createFolder(std::string_view winPath) {
@@ -145,17 +149,19 @@ SystemError deleteFile(std::string_view winPath, bool force) {
 
 namespace {
 
-// Reads a folder's entries. Without `details` an entry is only looked at more closely when the
-// folder listing itself does not tell whether it is a folder (links, some file systems).
-SystemError scanFolder(std::string_view winPath, std::vector<FileInfo>& entries, bool details) {
+SystemError openFolder(std::string_view winPath, int& dirFd) {
     auto host = toHostPath(winPath);
     if (!host) {
         return noSuchDrive();
     }
-    int dirFd = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        return errorFromErrno(errno);
-    }
+    dirFd = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return dirFd < 0 ? errorFromErrno(errno) : SystemError{};
+}
+
+// Reads the entries of an open folder, which it takes over. Without `details` an entry is only
+// looked at more closely when the listing itself does not tell whether it is a folder (links,
+// some file systems).
+SystemError scanOpenFolder(int dirFd, std::vector<FileInfo>& entries, bool details) {
     DIR* dir = ::fdopendir(dirFd);
     if (!dir) {
         int err = errno;
@@ -191,6 +197,14 @@ SystemError scanFolder(std::string_view winPath, std::vector<FileInfo>& entries,
     return {};
 }
 
+SystemError scanFolder(std::string_view winPath, std::vector<FileInfo>& entries, bool details) {
+    int dirFd = -1;
+    if (SystemError error = openFolder(winPath, dirFd)) {
+        return error;
+    }
+    return scanOpenFolder(dirFd, entries, details);
+}
+
 } // namespace
 
 SystemError listFolder(std::string_view winPath, std::vector<FileInfo>& entries) {
@@ -199,6 +213,30 @@ SystemError listFolder(std::string_view winPath, std::vector<FileInfo>& entries)
 
 SystemError listFolderKinds(std::string_view winPath, std::vector<FileInfo>& entries) {
     return scanFolder(winPath, entries, false);
+}
+
+FolderLookup::FolderLookup(std::string_view winPath) : winPath_(winPath) {
+    if (openFolder(winPath_, folder_)) {
+        return;
+    }
+    // The listing closes the descriptor it reads; the lookups keep their own.
+    const int listing = ::fcntl(folder_, F_DUPFD_CLOEXEC, 0);
+    if (listing < 0 || scanOpenFolder(listing, entries_, false)) {
+        entries_.clear();
+    }
+}
+
+FolderLookup::~FolderLookup() {
+    if (folder_ >= 0) {
+        ::close(folder_);
+    }
+}
+
+SystemError FolderLookup::stamp(const std::string& name, FileStamp& stamp) const {
+    if (folder_ < 0) {
+        return noSuchDrive();
+    }
+    return stampAt(folder_, name.c_str(), stamp);
 }
 
 } // namespace tolvane::platform

@@ -157,4 +157,18 @@ SystemError listFolderKinds(std::string_view winPath, std::vector<FileInfo>& ent
     return listFolder(winPath, entries);
 }
 
+// Windows finds a path's folder quickly by itself; only the listing is kept.
+FolderLookup::FolderLookup(std::string_view winPath) : winPath_(winPath) {
+    if (listFolder(winPath_, entries_)) {
+        entries_.clear();
+    }
+}
+
+FolderLookup::~FolderLookup() = default;
+
+SystemError FolderLookup::stamp(const std::string& name, FileStamp& stamp) const {
+    const bool rooted = !winPath_.empty() && winPath_.back() == '\\';
+    return stampFile(winPath_ + (rooted ? "" : "\\") + name, stamp);
+}
+
 } // namespace tolvane::platform
