@@ -132,6 +132,9 @@ void Form1::buildControls() {
     txtOutput->setObjectName(QStringLiteral("txtOutput"));
     txtOutput->setGeometry(twipsRect(120, 120, 8655, 6795));
     txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Ctrl+Z would take the job's output away again, and the undo history would keep a second
+    // copy of all of it.
+    txtOutput->setUndoRedoEnabled(false);
     txtOutput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOutput->setVisible(false);

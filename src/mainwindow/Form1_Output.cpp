@@ -18,9 +18,12 @@
 namespace tolvane {
 
 namespace {
-// Output held back for less than a screen refresh or two looks the same as output shown at once.
-constexpr std::chrono::milliseconds kOutputHoldAtMost{20};
-constexpr qint64 kProgressEveryMs = 50;
+// Output that streams faster than anyone reads is shown ten times a second: each showing lays
+// out and paints a screenful of new lines, and doing that for every few lines a fast job writes
+// would take processor time from the job itself. A line that comes after a pause is shown at
+// once.
+constexpr std::chrono::milliseconds kOutputHoldAtMost{100};
+constexpr qint64 kProgressEveryMs = 100;
 } // namespace
 
 void Form1::connectJob() {
@@ -59,8 +62,8 @@ void Form1::ReadOutput1_Starting() {
 void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
-    // A fast job reaches hundreds of lines a second; the bar and the title follow at most
-    // every few screen refreshes, which looks the same and costs the job nothing.
+    // A fast job reaches hundreds of lines a second; the bar and the title follow at most ten
+    // times a second, as the output does.
     if (progress_ && progress_->add(sChunk) && progressShown_.hasExpired(kProgressEveryMs)) {
         showProgress();
     }

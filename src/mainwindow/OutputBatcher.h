@@ -3,7 +3,7 @@
 // A job can hand over thousands of small pieces a second; adding each to the box on its own
 // costs many times more than the text itself (layout, scroll bars, caret, painting). Text that
 // comes after a quiet moment is delivered at once; text that follows it closely is held for at
-// most one interval, shorter than the eye can tell.
+// most one interval, short enough that the output still reads as streaming.
 
 #include <QElapsedTimer>
 #include <QString>
