@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -55,8 +56,9 @@ struct JobRecord {
     double secondsFromLastOutputToComplete = -1;
 };
 
-// Runs one command through the runner, as the window does.
-JobRecord runCommand(const std::string& command) {
+// Runs one command through the runner, as the window does, and stops it once its output holds
+// `stopAt`.
+JobRecord runCommand(const std::string& command, const std::string& stopAt = {}) {
     JobRecord job;
     Clock::time_point lastOutput = Clock::now();
     ReadOutput runner;
@@ -79,6 +81,9 @@ JobRecord runCommand(const std::string& command) {
     };
     // A job that never ends fails here instead of holding up the whole test run.
     runner.yield = [&] {
+        if (!stopAt.empty() && job.output.find(stopAt) != std::string::npos) {
+            runner.Stop();
+        }
         if (Clock::now() - lastOutput > std::chrono::seconds(30)) {
             throw std::runtime_error("no end of the job 30 s after its last output:\n" +
                                      job.output);
@@ -198,6 +203,25 @@ TEST_CASE("Jobs through both interpreters, with and without a wineserver running
         const InterpreterAndServer setting(c.comSpec, c.persistentServer);
         compressAndDecompress(c.names);
     }
+}
+
+// Wine's cmd starts each program as a process of its own, outside the one the runner started.
+TEST_CASE("Stop ends Wine's cmd and the program it is running") {
+    REQUIRE_FALSE(platform::writeFileBytes(kGame + "\\uccMake.Bat",
+                                           "cmd /c uccLoop.bat\r\necho not stopped\r\n"));
+    REQUIRE_FALSE(platform::writeFileBytes(kGame + "\\uccLoop.bat",
+                                           "@echo inner running\r\n:again\r\n@goto again\r\n"));
+    const InterpreterAndServer setting("wine cmd", false);
+    const JobRecord job = runCommand(kGame + "\\uccmake.bat", "inner running");
+    CHECK(job.events.ends_with(" Complete"));
+    CHECK(job.output.find("not stopped") == std::string::npos);
+    for (const auto& process : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream in(process.path() / "cmdline");
+        const std::string line{std::istreambuf_iterator<char>(in), {}};
+        CHECK_MESSAGE(line.find("uccLoop.bat") == std::string::npos, line);
+    }
+    CHECK_FALSE(platform::deleteFile(kGame + "\\uccmake.bat", true));
+    CHECK_FALSE(platform::deleteFile(kGame + "\\uccLoop.bat", true));
 }
 
 #endif
