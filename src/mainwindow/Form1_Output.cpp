@@ -18,12 +18,12 @@
 namespace tolvane {
 
 namespace {
-// Output that streams faster than anyone reads is shown ten times a second: each showing lays
+// Output that streams faster than anyone reads is shown five times a second: each showing lays
 // out and paints a screenful of new lines, and doing that for every few lines a fast job writes
 // would take processor time from the job itself. A line that comes after a pause is shown at
-// once.
-constexpr std::chrono::milliseconds kOutputHoldAtMost{100};
-constexpr qint64 kProgressEveryMs = 100;
+// once, so a tool that reports now and then is seen as it reports.
+constexpr std::chrono::milliseconds kOutputHoldAtMost{200};
+constexpr qint64 kProgressEveryMs = 200;
 } // namespace
 
 void Form1::connectJob() {
@@ -62,7 +62,7 @@ void Form1::ReadOutput1_Starting() {
 void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
-    // A fast job reaches hundreds of lines a second; the bar and the title follow at most ten
+    // A fast job reaches hundreds of lines a second; the bar and the title follow at most five
     // times a second, as the output does.
     if (progress_ && progress_->add(sChunk) && progressShown_.hasExpired(kProgressEveryMs)) {
         showProgress();
