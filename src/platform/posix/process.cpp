@@ -35,6 +35,10 @@ namespace {
 // taking turns on the processor with the job. 10 ms is still well below what a person notices.
 constexpr long kGatherNanoseconds = 10'000'000;
 
+// A command that writes this much between two wake-ups streams: it would fill the pipe and wait
+// while the reader gathers, so its output is read as it comes until it falls silent.
+constexpr std::size_t kStreamingBytes = 16 * 1024;
+
 // While output keeps streaming, the child's exit is still looked for this often.
 constexpr auto kExitCheckInterval = std::chrono::milliseconds(100);
 
@@ -83,6 +87,8 @@ struct CommandProcess::Handles {
     bool outputClosed = false;   // every writer has closed the pipe
     std::size_t drainBudget = 0; // bytes still to read once the child has ended
     std::chrono::steady_clock::time_point nextExitCheck;
+    std::size_t readSinceWake = 0;
+    bool streaming = false;
 
     // Reaps the child if it has ended. Once it has, what is in the pipe is read and no more.
     bool checkExit() {
@@ -168,6 +174,7 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
         const ssize_t n = h.outputClosed ? 0 : ::read(h.readEnd, buffer, wanted);
         if (n > 0) {
             count = static_cast<std::size_t>(n);
+            h.readSinceWake += count;
             if (h.exited) {
                 h.drainBudget -= count;
             }
@@ -195,12 +202,15 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
             ::nanosleep(&slice, nullptr);
             continue;
         }
+        h.streaming = h.streaming || h.readSinceWake >= kStreamingBytes;
+        h.readSinceWake = 0;
         pollfd ready{h.readEnd, POLLIN, 0};
         const int events = ::poll(&ready, 1, waitMilliseconds);
         if (events < 0 && errno != EINTR) {
             return ReadStatus::Ended;
         }
-        if (events > 0) {
+        h.streaming = h.streaming && events != 0;
+        if (events > 0 && !h.streaming) {
             // Output has come after a pause: let what follows it at once gather for a moment,
             // rather than waking for every line a busy job writes. A person cannot see the
             // delay; a job of thousands of lines no longer pays a wake-up for each.
