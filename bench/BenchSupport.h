@@ -1,8 +1,19 @@
 #pragma once
 // What the benchmarks share: their result lines, best-of-N timing, the offscreen platform as the
-// default, a temporary folder that can be made a Wine prefix, and message boxes nobody answers.
+// default, a temporary folder that can be made a Wine prefix, message boxes nobody answers, and
+// starting a program whose output the benchmark reads itself.
 
 #include "ui/MessageBoxes.h"
+
+#ifndef _WIN32
+#include "platform/posix/spawn.h"
+
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -91,5 +102,28 @@ public:
         return ui::kIdOk;
     }
 };
+
+#ifndef _WIN32
+// Starts a program (its name first) with its output and errors on a new pipe, and returns the
+// pipe's read end. A program that cannot be started ends the benchmark.
+inline int startReadingOutput(const std::vector<std::string>& arguments, pid_t& pid) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        std::perror("pipe2");
+        std::exit(1);
+    }
+    platform::SpawnRequest request;
+    request.program = arguments.front();
+    request.arguments = arguments;
+    request.output = ends[1];
+    if (const int error = platform::spawnProcess(request, pid)) {
+        std::fprintf(stderr, "cannot start %s: %s\n", request.program.c_str(),
+                     std::strerror(error));
+        std::exit(1);
+    }
+    ::close(ends[1]);
+    return ends[0];
+}
+#endif
 
 } // namespace tolvane::bench

@@ -9,12 +9,9 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -32,37 +29,21 @@ std::string writeScript(const std::string& folder, const std::string& name,
 
 // The same producer, read by a plain loop of 256-byte reads from a pipe.
 double rawSeconds(const std::string& producer, long long& bytes) {
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        std::perror("pipe2");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], 2);
-    char* arguments[] = {const_cast<char*>(producer.c_str()), const_cast<char*>("/c"),
-                         const_cast<char*>("C:\\bench.bat"), nullptr};
     const auto begin = Clock::now();
     pid_t pid = 0;
-    if (posix_spawn(&pid, producer.c_str(), &actions, nullptr, arguments, environ) != 0) {
-        std::perror("posix_spawn");
-        std::exit(1);
-    }
-    ::close(ends[1]);
+    const int output = tolvane::bench::startReadingOutput({producer, "/c", "C:\\bench.bat"}, pid);
     char buffer[256];
     bytes = 0;
     for (;;) {
-        const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
+        const ssize_t n = ::read(output, buffer, sizeof buffer);
         if (n <= 0) {
             break;
         }
         bytes += n;
     }
     const double took = secondsSince(begin);
-    ::close(ends[0]);
+    ::close(output);
     ::waitpid(pid, nullptr, 0);
-    posix_spawn_file_actions_destroy(&actions);
     return took;
 }
 

@@ -20,11 +20,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -89,37 +86,21 @@ Run job() {
 Run interpreterAlone() {
     const std::string interpreter =
         (fs::read_symlink("/proc/self/exe").parent_path() / "tolvane-cmd").string();
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        std::perror("pipe2");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], 2);
-    char* arguments[] = {const_cast<char*>(interpreter.c_str()), const_cast<char*>("/c"),
-                         const_cast<char*>(kBatchFile), nullptr};
     const Clock::time_point begin = Clock::now();
     pid_t pid = 0;
-    if (posix_spawn(&pid, interpreter.c_str(), &actions, nullptr, arguments, environ) != 0) {
-        std::perror("posix_spawn tolvane-cmd");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(ends[1]);
+    const int output = tolvane::bench::startReadingOutput({interpreter, "/c", kBatchFile}, pid);
     Clock::time_point last = begin;
     for (;;) {
-        pollfd ready{ends[0], POLLIN, 0};
+        pollfd ready{output, POLLIN, 0};
         char buffer[256];
-        if (::poll(&ready, 1, 1) > 0 && ::read(ends[0], buffer, sizeof buffer) > 0) {
+        if (::poll(&ready, 1, 1) > 0 && ::read(output, buffer, sizeof buffer) > 0) {
             last = Clock::now();
         } else if (::waitpid(pid, nullptr, WNOHANG) == pid) {
             break;
         }
     }
     const Clock::time_point end = Clock::now();
-    ::close(ends[0]);
+    ::close(output);
     return {seconds(end - begin), seconds(end - last)};
 }
 
