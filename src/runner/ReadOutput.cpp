@@ -4,6 +4,8 @@
 #include "platform/codepage.h"
 #include "platform/process.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -29,15 +31,32 @@ template <typename Event, typename... Args> void raise(const Event& event, Args&
     }
 }
 
-// Output is mostly plain ASCII, which needs no decoding; everything else goes through the code
-// page.
-std::string decodeChunk(std::string_view bytes) {
-    for (char byte : bytes) {
-        if (static_cast<unsigned char>(byte) >= 0x80) {
-            return platform::narrowToUtf8(bytes);
+bool isAscii(std::string_view bytes) {
+    // Eight bytes at a time: a chunk is read hundreds of thousands of times a second.
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if (word & 0x8080808080808080ULL) {
+            return false;
         }
     }
-    return std::string(bytes);
+    for (; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Output is mostly plain ASCII, which needs no decoding; everything else goes through the code
+// page. The chunk's string is reused from read to read.
+void decodeChunk(std::string_view bytes, std::string& chunk) {
+    if (isAscii(bytes)) {
+        chunk.assign(bytes);
+    } else {
+        chunk = platform::narrowToUtf8(bytes);
+    }
 }
 
 } // namespace
@@ -94,6 +113,7 @@ void ReadOutput::RunCommand(const std::string& quotedCommand) {
 
     raise(Starting);
     char buffer[kReadSize];
+    std::string chunk;
     for (;;) {
         raise(yield);
         std::size_t count = 0;
@@ -105,7 +125,8 @@ void ReadOutput::RunCommand(const std::string& quotedCommand) {
         if (status == platform::CommandProcess::ReadStatus::Ended) {
             break;
         }
-        raise(GotChunk, decodeChunk(std::string_view(buffer, count)), false);
+        decodeChunk(std::string_view(buffer, count), chunk);
+        raise(GotChunk, std::as_const(chunk), false);
     }
     // The failed read that ended the output returned nothing: the last chunk is empty.
     raise(GotChunk, std::string(), true);
