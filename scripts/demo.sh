@@ -18,6 +18,9 @@ rm -rf "$prefix"
 "$here/demo/make-demo-prefix.sh" "$prefix" "$bin/ucc-standin"
 export WINEPREFIX="$prefix"
 unset ComSpec
+# The stand-in tool takes its time over each file, as the game's own does over a big map, so
+# that a job's progress can be watched.
+export UCC_STANDIN_PACE_MS="${UCC_STANDIN_PACE_MS:-150}"
 game="$prefix/drive_c/UnrealTournament"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${TOLVANE_DEMO_HEADLESS:-}" ]; then

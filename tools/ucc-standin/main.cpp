@@ -4,8 +4,12 @@
 #include "commands.h"
 #include "filesio.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -29,7 +33,9 @@ constexpr const char* kHelp =
     "  ucc-standin --help                  shows this text\n"
     "\n"
     "Files are host paths or Windows paths of the Wine prefix. The exit status is 0 when\n"
-    "every file was processed, 1 when one failed, 2 for a bad command line.\n";
+    "every file was processed, 1 when one failed, 2 for a bad command line.\n"
+    "UCC_STANDIN_PACE_MS=<n> makes it take n milliseconds over each file, as the real tool\n"
+    "takes its time over a big map, so that a job can be watched.\n";
 
 bool sameWord(const std::string& a, const char* b) {
     std::string lower;
@@ -99,6 +105,13 @@ struct AnsiStandardStreams {
 };
 #endif
 
+// How long to take over each file, from UCC_STANDIN_PACE_MS; none when unset or not a number.
+std::chrono::milliseconds pace() {
+    const char* value = std::getenv("UCC_STANDIN_PACE_MS");
+    const long milliseconds = value ? std::strtol(value, nullptr, 10) : 0;
+    return std::chrono::milliseconds(std::clamp(milliseconds, 0L, 60'000L));
+}
+
 int run(const std::vector<std::string>& args) {
     if (args.empty() || sameWord(args[0], "--help") || sameWord(args[0], "-h") ||
         sameWord(args[0], "help") || sameWord(args[0], "/?")) {
@@ -116,6 +129,7 @@ int run(const std::vector<std::string>& args) {
     const auto targetFolder = tolvane::standin::executableFolder();
     bool allDone = true;
     for (std::size_t i = 1; i < args.size(); ++i) {
+        std::this_thread::sleep_for(pace());
         const bool done = compress
                               ? tolvane::standin::compressFile(args[i], output)
                               : tolvane::standin::decompressFile(args[i], targetFolder, output);
