@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -213,6 +214,7 @@ private:
 
     std::optional<JobProgress> progress_;
     QElapsedTimer progressShown_;
+    QTimer progressDue_; // shows a step that came too soon after the last one, a moment later
     QString titleBeforeJob_;
     std::size_t leftOut_ = 0; // queued files left out of the running job as already done
     bool stopped_ = false;

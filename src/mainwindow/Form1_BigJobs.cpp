@@ -56,6 +56,8 @@ void Form1::buildJobExtras() {
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(kProgressBar);
     ProgressBar1->setVisible(false);
+    progressDue_.setSingleShot(true);
+    connect(&progressDue_, &QTimer::timeout, this, &Form1::showProgress);
 
     mnuSkip = mnuOptions->addAction(QStringLiteral("&Skip Files Already Done"));
     mnuSkip->setObjectName(QStringLiteral("mnuSkip"));
@@ -102,6 +104,10 @@ void Form1::beginProgress(const Job& job) {
 }
 
 void Form1::showProgress() {
+    progressDue_.stop();
+    if (!progress_) {
+        return;
+    }
     progressShown_.start();
     ProgressBar1->setValue(static_cast<int>(progress_->reached()));
     setWindowTitle(QString::fromStdString(progress_->caption()));

@@ -63,9 +63,15 @@ void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
     // A fast job reaches hundreds of lines a second; the bar and the title follow at most five
-    // times a second, as the output does.
-    if (progress_ && progress_->add(sChunk) && progressShown_.hasExpired(kProgressEveryMs)) {
-        showProgress();
+    // times a second, as the output does. A step that comes sooner is shown when that time is
+    // up, so the bar never stays behind while a long line runs.
+    if (progress_ && progress_->add(sChunk)) {
+        const qint64 wait = kProgressEveryMs - progressShown_.elapsed();
+        if (wait <= 0) {
+            showProgress();
+        } else if (!progressDue_.isActive()) {
+            progressDue_.start(static_cast<int>(wait));
+        }
     }
     QString text = QString::fromStdString(sChunk);
     text.remove(QLatin1Char('\r'));
