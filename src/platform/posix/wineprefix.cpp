@@ -4,7 +4,10 @@
 #include "platform/winpath.h"
 
 #include <cstdlib>
+#include <string_view>
 #include <system_error>
+
+#include <dirent.h>
 
 namespace tolvane::platform {
 namespace fs = std::filesystem;
@@ -18,24 +21,40 @@ fs::path driveLink(const fs::path& root, char letter) {
     return root / "dosdevices" / name;
 }
 
-// The entry of a folder whose name matches in another letter case, if there is exactly such one.
+// Whether a folder entry names what `folded` names, `folded` being a name after foldCase. Every
+// ASCII byte folds to one ASCII byte in its place, so a mismatch there settles it; only the part
+// from the first other byte on needs the full fold. A missing file's name is looked for among
+// every entry of its folder, thousands in a big job's output folder, so this must be cheap.
+bool sameFoldedName(std::string_view entry, std::string_view folded) {
+    for (std::size_t i = 0; i < entry.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(entry[i]);
+        if (byte >= 0x80) {
+            return i <= folded.size() && foldCase(entry.substr(i)) == folded.substr(i);
+        }
+        const char lower = static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+        if (i >= folded.size() || lower != folded[i]) {
+            return false;
+        }
+    }
+    return entry.size() == folded.size();
+}
+
+// The entry of a folder whose name matches in another letter case, if there is such a one.
 std::optional<std::string> findIgnoringCase(const fs::path& folder, const std::string& name) {
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec) {
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing) {
         return std::nullopt;
     }
     const std::string wanted = foldCase(name);
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) {
+    std::optional<std::string> found;
+    while (const dirent* entry = ::readdir(listing)) {
+        if (sameFoldedName(entry->d_name, wanted)) {
+            found = entry->d_name;
             break;
         }
-        std::string entry = it->path().filename().string();
-        if (foldCase(entry) == wanted) {
-            return entry;
-        }
     }
-    return std::nullopt;
+    ::closedir(listing);
+    return found;
 }
 
 } // namespace
