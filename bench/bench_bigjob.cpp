@@ -17,6 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <vector>
 
@@ -29,7 +31,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kFiles = 2000;
-constexpr int kRounds = 6;
+constexpr int kRounds = 10;
 
 // Answers every question with No, so that the window goes back to its browser.
 struct Answers : ui::MessageBoxes {
@@ -97,6 +99,12 @@ double fastest(const std::vector<double>& values) {
     return *std::min_element(values.begin(), values.end());
 }
 
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -159,17 +167,26 @@ int main(int argc, char** argv) {
         std::printf("round %d: bare %.2f s, window %.2f s\n", round + 1, bare.back(),
                     window.back());
     }
-    const double added = (fastest(window) - fastest(bare)) / fastest(bare);
-    // How far apart the two fastest bare runs are tells how finely this machine can measure at
-    // all: the same work, timed twice.
-    std::vector<double> sorted = bare;
-    std::sort(sorted.begin(), sorted.end());
-    std::printf("the two fastest bare runs differ by %.1f%%\n",
-                (sorted[1] - sorted[0]) / sorted[0] * 100);
+    // The two runs of a round came seconds apart, so this machine's pace, which drifts over
+    // minutes, disturbs their difference least; the middle round's difference is the figure.
+    std::vector<double> shares;
+    for (std::size_t i = 0; i < bare.size(); ++i) {
+        shares.push_back((window[i] - bare[i]) / bare[i]);
+    }
+    const double added = median(shares);
+    // The same work timed in two rounds next to each other tells how finely this machine can
+    // measure at all.
+    std::vector<double> sameWork;
+    for (std::size_t i = 1; i < bare.size(); ++i) {
+        sameWork.push_back(std::abs(bare[i] - bare[i - 1]) / bare[i - 1]);
+    }
+    std::printf("the bare job in consecutive rounds differs by %.1f%% (median)\n",
+                median(sameWork) * 100);
     std::printf("%d files: bare interpreter %.2f s, through the window %.2f s (fastest of %d)\n",
                 kFiles, fastest(bare), fastest(window), kRounds);
-    std::printf("before the interpreter starts and after it ends: %.0f ms (least of %d)\n",
-                fastest(aroundJob) * 1000, kRounds);
+    std::printf("window against bare, round by round: median %+.1f%%\n", added * 100);
+    std::printf("before the interpreter starts and after it ends: %.0f ms (least of %d), %.1f%%\n",
+                fastest(aroundJob) * 1000, kRounds, fastest(aroundJob) / fastest(bare) * 100);
     // The window's own work is steadier than the difference of two wall times on a busy machine,
     // and tells whether a change made it cheaper.
     std::printf("processor time of the window itself: %.2f s a job (least of %d)\n",
