@@ -3,6 +3,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/posix/foldernames.h"
 #include "platform/posix/wineprefix.h"
 #include "support/TempPrefix.h"
 
@@ -98,7 +99,31 @@ private slots:
 
     // Letter case as Wine compares file names: each letter to its simple upper case. A file
     // looked for in another case is found by the same rule, among other entries of its folder.
-    void lettersCompareAsWineComparesFileNames() {
+    void lettersCompareAsWineComparesFileNames() { checkLetterCases(); }
+
+    // Last, since it lasts for the rest of the process: with folder entries remembered, the same
+    // answers, and every change anybody makes to a folder is seen, also a new folder in its place.
+    void rememberedFoldersFollowEveryChange() {
+        rememberFolderEntries();
+        checkLetterCases();
+        tolvane::test::TempPrefix prefix;
+        prefix.makeFile("Out/old.uz");
+        const fs::path out = prefix.driveC() / "Out";
+        const auto found = [&] {
+            return WinePrefix(prefix.root()).toHost("C:\\out\\NEW.UZ")->filename().string();
+        };
+        QCOMPARE(found(), std::string("NEW.UZ"));
+        prefix.makeFile("Out/new.uz");
+        QCOMPARE(found(), std::string("new.uz"));
+        fs::rename(out / "new.uz", out / "other.uz");
+        QCOMPARE(found(), std::string("NEW.UZ"));
+        fs::rename(out, prefix.driveC() / "Before");
+        prefix.makeFile("Out/New.uz");
+        QCOMPARE(found(), std::string("New.uz"));
+    }
+
+private:
+    static void checkLetterCases() {
         // One or more letters from each script Windows-1252 holds, and the letters whose upper
         // case lies outside it.
         const std::tuple<const char*, const char*, bool> cases[] = {

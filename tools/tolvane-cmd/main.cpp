@@ -13,6 +13,7 @@
 #include "executor.h"
 #include "platform/codepage.h"
 #include "platform/hostpath.h"
+#include "platform/posix/foldernames.h"
 #include "platform/winpath.h"
 #include "slashc.h"
 #include "workingfolder.h"
@@ -74,5 +75,7 @@ int main(int argc, char** argv) {
     // A job whose reader has gone (Tolvane closed meanwhile) still runs to its end, as on
     // Windows. The programs it starts inherit this, so they carry on as well.
     std::signal(SIGPIPE, SIG_IGN);
+    // A big job moves thousands of results into one folder, each looked for there first.
+    platform::rememberFolderEntries();
     return run(argc, argv);
 }

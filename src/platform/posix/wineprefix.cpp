@@ -1,6 +1,7 @@
 #include "platform/posix/wineprefix.h"
 
 #include "platform/codepage.h"
+#include "platform/posix/foldernames.h"
 #include "platform/winpath.h"
 
 #include <cstdlib>
@@ -41,12 +42,15 @@ bool sameFoldedName(std::string_view entry, std::string_view folded) {
 
 // The entry of a folder whose name matches in another letter case, if there is such a one.
 std::optional<std::string> findIgnoringCase(const fs::path& folder, const std::string& name) {
+    const std::string wanted = foldCase(name);
+    std::optional<std::string> found;
+    if (findRememberedEntry(folder, wanted, found)) {
+        return found;
+    }
     DIR* listing = ::opendir(folder.c_str());
     if (!listing) {
         return std::nullopt;
     }
-    const std::string wanted = foldCase(name);
-    std::optional<std::string> found;
     while (const dirent* entry = ::readdir(listing)) {
         if (sameFoldedName(entry->d_name, wanted)) {
             found = entry->d_name;
