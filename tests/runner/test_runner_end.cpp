@@ -55,6 +55,24 @@ private slots:
         QVERIFY(hasNoChildren());
     }
 
+    // Output that piled up is read as it comes; lines that follow at an ordinary pace are
+    // gathered again, not read one wake-up each, which would have the reader take turns on the
+    // processor with a busy job.
+    void aBurstDoesNotLeaveTheReaderWakingForEveryLine() {
+        ScriptedInterpreter interpreter("head -c 300000 /dev/zero | tr '\\0' x; echo\n"
+                                        "for i in $(seq 200); do echo line; sleep 0.001; done");
+        EventLog log;
+        int lineChunks = 0;
+        log.runner.GotChunk = [&, record = log.runner.GotChunk](const std::string& sChunk,
+                                                                bool last) {
+            record(sChunk, last);
+            lineChunks += sChunk.find("line") != std::string::npos;
+        };
+        const std::string output = log.run("C:\\job.bat");
+        QCOMPARE(output.size(), 300001 + 200 * std::string("line\n").size());
+        QVERIFY2(lineChunks < 140, std::to_string(lineChunks).c_str());
+    }
+
     void manyRunsLeaveNoDescriptorAndNoChild() {
         ScriptedInterpreter scripts("echo unused");
         const std::string missing = (scripts.folder() / "missing").string();

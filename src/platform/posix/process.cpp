@@ -18,6 +18,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -34,10 +35,7 @@ namespace {
 // few lines for every file; reading them as they come would wake the reader thousands of times,
 // taking turns on the processor with the job. 10 ms is still well below what a person notices.
 constexpr long kGatherNanoseconds = 10'000'000;
-
-// A command that writes this much between two wake-ups streams: it would fill the pipe and wait
-// while the reader gathers, so its output is read as it comes until it falls silent.
-constexpr std::size_t kStreamingBytes = 16 * 1024;
+constexpr std::chrono::nanoseconds kGatherInterval{kGatherNanoseconds};
 
 // While output keeps streaming, the child's exit is still looked for this often.
 constexpr auto kExitCheckInterval = std::chrono::milliseconds(100);
@@ -89,7 +87,33 @@ struct CommandProcess::Handles {
     std::chrono::steady_clock::time_point nextExitCheck;
     std::size_t readSinceWake = 0;
     unsigned readsSinceClock = 0;
+    // A command that writes half a pipe between two wake-ups streams: gathering its output would
+    // make it wait on a full pipe, so its output is read as it comes, for as long as it keeps
+    // that pace. Slower output is gathered: waking for every line of a busy job would have the
+    // reader take turns on the processor with the job.
     bool streaming = false;
+    std::size_t streamingBytes = 32 * 1024;
+    std::size_t streamedBytes = 0; // read since the pace was last looked at
+    std::chrono::steady_clock::time_point paceCheck;
+
+    // Output that piled up while the reader was busy looks fast for one wake-up; only a pace
+    // kept up for a gathering interval keeps the command streaming.
+    void notePace() {
+        const std::size_t read = std::exchange(readSinceWake, 0);
+        if (!streaming) {
+            streaming = read >= streamingBytes;
+            streamedBytes = 0;
+            paceCheck = std::chrono::steady_clock::now() + kGatherInterval;
+            return;
+        }
+        streamedBytes += read;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= paceCheck) {
+            streaming = streamedBytes >= streamingBytes;
+            streamedBytes = 0;
+            paceCheck = now + kGatherInterval;
+        }
+    }
 
     // Reaps the child if it has ended. Once it has, what is in the pipe is read and no more.
     bool checkExit() {
@@ -138,6 +162,7 @@ std::int32_t CommandProcess::createPipe() {
     }
     handles_->readEnd = ends[0];
     handles_->writeEnd = ends[1];
+    handles_->streamingBytes = drainLimit(ends[0]) / 2;
     // Only our end waits without blocking; the command's end stays an ordinary blocking one.
     ::fcntl(handles_->readEnd, F_SETFL, ::fcntl(handles_->readEnd, F_GETFL) | O_NONBLOCK);
     return 0;
@@ -207,8 +232,7 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
             ::nanosleep(&slice, nullptr);
             continue;
         }
-        h.streaming = h.streaming || h.readSinceWake >= kStreamingBytes;
-        h.readSinceWake = 0;
+        h.notePace();
         pollfd ready{h.readEnd, POLLIN, 0};
         const int events = ::poll(&ready, 1, waitMilliseconds);
         if (events < 0 && errno != EINTR) {
