@@ -164,8 +164,8 @@ int main(int argc, char** argv) {
         if (round % 2 == 1) {
             runBare();
         }
-        std::printf("round %d: bare %.2f s, window %.2f s\n", round + 1, bare.back(),
-                    window.back());
+        std::printf("round %d: bare %.2f s, window %.2f s (its own processor time %.2f s)\n",
+                    round + 1, bare.back(), window.back(), windowProcessor.back());
     }
     // The two runs of a round came seconds apart, so this machine's pace, which drifts over
     // minutes, disturbs their difference least; the middle round's difference is the figure.
