@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <unordered_map>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace tolvane::platform {
@@ -20,6 +22,28 @@ namespace {
 
 constexpr std::uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                    IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+// Whether every change to the folder's file system passes through this system, and so is
+// reported: not so on a network share, where another computer may change the folder.
+bool changesAreReported(int folder) {
+    struct statfs system {};
+    if (::fstatfs(folder, &system) != 0) {
+        return false;
+    }
+    constexpr unsigned long kNotReported[] = {
+        0x6969,     // NFS
+        0xFF534D42, // CIFS
+        0xFE534D42, // SMB2
+        0x517B,     // SMB
+        0x65735546, // FUSE (sshfs and the like)
+        0x01021997, // 9P
+        0x00C36400, // Ceph
+        0x5346414F, // AFS
+    };
+    const auto type = static_cast<unsigned long>(system.f_type);
+    return std::find(std::begin(kNotReported), std::end(kNotReported), type) ==
+           std::end(kNotReported);
+}
 
 struct Folder {
     dev_t device = 0;
@@ -102,7 +126,7 @@ struct Remembered {
         DIR* listing = ::opendir(path.c_str());
         struct stat listed {};
         if (!listing || ::fstat(::dirfd(listing), &listed) != 0 || listed.st_dev != before.st_dev ||
-            listed.st_ino != before.st_ino) {
+            listed.st_ino != before.st_ino || !changesAreReported(::dirfd(listing))) {
             if (listing) {
                 ::closedir(listing);
             }
