@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -45,32 +47,31 @@ bool changesAreReported(int folder) {
            std::end(kNotReported);
 }
 
+// A folder is known by its identity on the host, not by a path: a path may lead to another
+// folder than before, when the folder or one above it was renamed.
+using Identity = std::pair<dev_t, ino_t>;
+
 struct Folder {
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::vector<std::string> paths; // the host paths it was looked up by
     std::unordered_map<std::string, std::vector<std::string>> byFolded; // names as listed
 };
 
 struct Remembered {
-    int notices = -1;                        // the change-notice descriptor
-    std::unordered_map<int, Folder> byWatch; // by watch descriptor
-    std::unordered_map<std::string, int> watchOfPath;
+    int notices = -1; // the change-notice descriptor
+    std::map<Identity, Folder> byIdentity;
+    std::unordered_map<int, Identity> identityOfWatch;
 
     void forget(int watch) {
-        const auto it = byWatch.find(watch);
-        if (it == byWatch.end()) {
+        const auto it = identityOfWatch.find(watch);
+        if (it == identityOfWatch.end()) {
             return;
         }
-        for (const auto& path : it->second.paths) {
-            watchOfPath.erase(path);
-        }
-        byWatch.erase(it);
+        byIdentity.erase(it->second);
+        identityOfWatch.erase(it);
         ::inotify_rm_watch(notices, watch);
     }
     void forgetAll() {
-        while (!byWatch.empty()) {
-            forget(byWatch.begin()->first);
+        while (!identityOfWatch.empty()) {
+            forget(identityOfWatch.begin()->first);
         }
     }
 
@@ -96,12 +97,12 @@ struct Remembered {
                     forget(event.wd);
                     continue;
                 }
-                const auto folder = byWatch.find(event.wd);
-                if (folder == byWatch.end() || event.len == 0) {
+                const auto identity = identityOfWatch.find(event.wd);
+                if (identity == identityOfWatch.end() || event.len == 0) {
                     continue;
                 }
                 const std::string entry(name, ::strnlen(name, event.len));
-                auto& names = folder->second.byFolded[foldCase(entry)];
+                auto& names = byIdentity.at(identity->second).byFolded[foldCase(entry)];
                 names.erase(std::remove(names.begin(), names.end(), entry), names.end());
                 if (event.mask & (IN_CREATE | IN_MOVED_TO)) {
                     names.push_back(entry);
@@ -112,38 +113,30 @@ struct Remembered {
 
     // Starts following the folder, then reads it: a change made while it is read is reported
     // and taken in later, so nothing slips between the two.
-    Folder* follow(const std::string& path, const struct stat& before) {
+    Folder* follow(const std::string& path, const Identity& identity) {
         const int watch = ::inotify_add_watch(notices, path.c_str(), kChanges);
         if (watch < 0) {
             return nullptr;
         }
-        if (const auto known = byWatch.find(watch); known != byWatch.end()) {
-            // The same folder by another path.
-            known->second.paths.push_back(path);
-            watchOfPath[path] = watch;
-            return &known->second;
-        }
         DIR* listing = ::opendir(path.c_str());
         struct stat listed {};
-        if (!listing || ::fstat(::dirfd(listing), &listed) != 0 || listed.st_dev != before.st_dev ||
-            listed.st_ino != before.st_ino || !changesAreReported(::dirfd(listing))) {
+        if (!listing || ::fstat(::dirfd(listing), &listed) != 0 ||
+            Identity(listed.st_dev, listed.st_ino) != identity ||
+            !changesAreReported(::dirfd(listing))) {
             if (listing) {
                 ::closedir(listing);
             }
             ::inotify_rm_watch(notices, watch);
             return nullptr;
         }
-        Folder& folder = byWatch[watch];
-        folder.device = listed.st_dev;
-        folder.inode = listed.st_ino;
-        folder.paths.push_back(path);
+        Folder& folder = byIdentity[identity];
+        identityOfWatch[watch] = identity;
         while (const dirent* entry = ::readdir(listing)) {
             if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
                 folder.byFolded[foldCase(entry->d_name)].emplace_back(entry->d_name);
             }
         }
         ::closedir(listing);
-        watchOfPath[path] = watch;
         return &folder;
     }
 };
@@ -173,25 +166,16 @@ bool findRememberedEntry(const std::filesystem::path& folder, std::string_view f
     if (::stat(folder.c_str(), &now) != 0 || !S_ISDIR(now.st_mode)) {
         return false;
     }
-    // A path may lead to another folder than before, when a folder above it was renamed.
-    Folder* known = nullptr;
-    if (const auto it = state.watchOfPath.find(folder.native()); it != state.watchOfPath.end()) {
-        Folder& candidate = state.byWatch.at(it->second);
-        if (candidate.device == now.st_dev && candidate.inode == now.st_ino) {
-            known = &candidate;
-        } else {
-            state.forget(it->second);
-        }
-    }
-    if (!known) {
-        known = state.follow(folder.native(), now);
-        if (!known) {
-            return false;
-        }
+    const Identity identity(now.st_dev, now.st_ino);
+    const auto known = state.byIdentity.find(identity);
+    const Folder* entries =
+        known != state.byIdentity.end() ? &known->second : state.follow(folder.native(), identity);
+    if (!entries) {
+        return false;
     }
     found.reset();
-    if (const auto match = known->byFolded.find(std::string(folded));
-        match != known->byFolded.end() && !match->second.empty()) {
+    if (const auto match = entries->byFolded.find(std::string(folded));
+        match != entries->byFolded.end() && !match->second.empty()) {
         found = match->second.front();
     }
     return true;
