@@ -65,11 +65,11 @@ double movingFiles(const fs::path& work, const fs::path& interpreter, int count)
     const fs::path from = work / ("from" + std::to_string(count));
     const fs::path into = work / ("into" + std::to_string(count));
     const fs::path batch = work / ("move" + std::to_string(count) + ".bat");
+    const auto nameOf = [](int i) { return "DM-Map" + std::to_string(10000 + i) + ".unr.uz"; };
     {
         std::ofstream out(batch, std::ios::binary);
         for (int i = 0; i < count; ++i) {
-            const std::string name = "DM-Map" + std::to_string(10000 + i) + ".unr.uz";
-            out << "move " << windowsPath(from / name) << ' ' << windowsPath(into) << "\r\n";
+            out << "move " << windowsPath(from / nameOf(i)) << ' ' << windowsPath(into) << "\r\n";
         }
     }
     const auto refill = [&] {
@@ -77,7 +77,7 @@ double movingFiles(const fs::path& work, const fs::path& interpreter, int count)
         fs::create_directories(into);
         fs::create_directories(from);
         for (int i = 0; i < count; ++i) {
-            std::ofstream(from / ("DM-Map" + std::to_string(10000 + i) + ".unr.uz")) << 'x';
+            std::ofstream(from / nameOf(i)) << 'x';
         }
     };
     return tolvane::bench::bestOf(
@@ -101,12 +101,7 @@ int main() {
     fs::create_symlink("/", work / "prefix" / "dosdevices" / "z:");
     setenv("WINEPREFIX", (work / "prefix").c_str(), 1);
 
-    std::string windowsTrue = std::string("Z:") + trueProgram;
-    for (char& c : windowsTrue) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
+    const std::string windowsTrue = windowsPath(trueProgram);
     {
         std::ofstream batch(work / "job.bat", std::ios::binary);
         std::ofstream script(work / "job.sh", std::ios::binary);
