@@ -8,17 +8,30 @@
 namespace tolvane {
 
 std::string FolderIndex::listedName(const std::string& winPath, Folder*& folder) {
-    const auto [found, fresh] = folders_.try_emplace(platform::parentOf(winPath));
-    folder = &found->second;
-    if (fresh) {
-        folder->lookup = std::make_unique<platform::FolderLookup>(found->first);
-        for (const auto& entry : folder->lookup->entries()) {
-            if (!entry.isFolder) {
-                folder->files[platform::foldCase(entry.name)].push_back(entry.name);
+    const std::string name = platform::fileNameOf(winPath);
+    // Thousands of lookups go to a few folders. A folder already asked about is known again by
+    // the text before the name in the path, without forming the folder's path anew each time.
+    const std::size_t cut = winPath.find_last_of("\\/");
+    const bool plainName = cut != std::string::npos && !name.empty() && name != "." && name != "..";
+    const std::string_view before = plainName ? std::string_view(winPath).substr(0, cut) : "";
+    const auto known = plainName ? byPathText_.find(before) : byPathText_.end();
+    if (known != byPathText_.end()) {
+        folder = known->second;
+    } else {
+        const auto [found, fresh] = folders_.try_emplace(platform::parentOf(winPath));
+        folder = &found->second;
+        if (fresh) {
+            folder->lookup = std::make_unique<platform::FolderLookup>(found->first);
+            for (const auto& entry : folder->lookup->entries()) {
+                if (!entry.isFolder) {
+                    folder->files[platform::foldCase(entry.name)].push_back(entry.name);
+                }
             }
         }
+        if (plainName) {
+            byPathText_.emplace(before, folder);
+        }
     }
-    const std::string name = platform::fileNameOf(winPath);
     const auto match = folder->files.find(platform::foldCase(name));
     if (match == folder->files.end()) {
         return {};

@@ -31,6 +31,7 @@ private:
     std::string listedName(const std::string& winPath, Folder*& folder);
 
     std::map<std::string, Folder> folders_;
+    std::map<std::string, Folder*, std::less<>> byPathText_; // by the path text before a name
 };
 
 } // namespace tolvane

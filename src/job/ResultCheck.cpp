@@ -25,6 +25,10 @@ std::optional<platform::FileStamp> produced(const Job& job, const ExpectedResult
 
 std::vector<std::string> missingResults(const Job& job) {
     FolderIndex index;
+    return missingResults(job, index);
+}
+
+std::vector<std::string> missingResults(const Job& job, FolderIndex& index) {
     std::vector<std::string> missing;
     std::set<std::string> absent; // folded, as Windows compares names
     for (const auto& result : job.results) {
@@ -42,13 +46,12 @@ std::vector<std::string> missingResults(const Job& job) {
     return missing;
 }
 
-std::vector<std::string> resultsNotSmaller(const Job& job) {
+std::vector<std::string> resultsNotSmaller(const Job& job, FolderIndex& index) {
     std::vector<std::string> larger;
     if (job.batch.mode != JobMode::Compress) {
         return larger;
     }
     // For Compress the results follow the selection list, as the queued paths do.
-    FolderIndex index;
     for (std::size_t i = 0; i < job.results.size() && i < job.batch.paths.size(); ++i) {
         const ExpectedResult& result = job.results[i];
         const auto made = produced(job, result, index);

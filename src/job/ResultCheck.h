@@ -1,6 +1,7 @@
 #pragma once
 // The end of a job: which of its results it did not produce.
 
+#include "job/FolderIndex.h"
 #include "job/Job.h"
 
 #include <string>
@@ -13,10 +14,12 @@ namespace tolvane {
 // not compared with a clock: a FAT32 volume keeps times in two-second steps, and a network
 // share's clock may differ from ours. Not produced are, in this order: the results not produced
 // in that sense, then results that a later one of the same Windows name replaced.
+// Both checks at the end of a job read the same folders, so they may share one index.
 std::vector<std::string> missingResults(const Job& job);
+std::vector<std::string> missingResults(const Job& job, FolderIndex& index);
 
 // Compress: the results that are not smaller than their packages. Game clients older than
 // version 469 crash when they download such a file.
-std::vector<std::string> resultsNotSmaller(const Job& job);
+std::vector<std::string> resultsNotSmaller(const Job& job, FolderIndex& index);
 
 } // namespace tolvane

@@ -196,8 +196,8 @@ private:
     void showProgress();
     void endProgress();
     // After the job: a stopped job's half-written result goes; results not smaller than their
-    // packages are named.
-    void finishJob(const Job& job);
+    // packages are named. Returns the results the job did not produce.
+    [[nodiscard]] std::vector<std::string> finishJob(const Job& job);
 
     Services services_;
     std::unique_ptr<ui::MessageBoxes> ownMessages_;

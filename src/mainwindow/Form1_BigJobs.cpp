@@ -125,7 +125,7 @@ void Form1::endProgress() {
     setWindowTitle(titleBeforeJob_);
 }
 
-void Form1::finishJob(const Job& job) {
+std::vector<std::string> Form1::finishJob(const Job& job) {
     // The line that was running when the job was stopped is the last one the interpreter
     // echoed. Its tool's output is half written, unless it was there before this job.
     const auto running = progress_ ? progress_->toolLineRunning() : std::nullopt;
@@ -135,13 +135,17 @@ void Form1::finishJob(const Job& job) {
             (void)platform::deleteFile(output.place, true);
         }
     }
-    const auto larger = resultsNotSmaller(job);
+    // Both lists are taken as the job left its folders, before anyone answers a box.
+    FolderIndex afterJob;
+    const auto larger = resultsNotSmaller(job, afterJob);
+    auto missing = missingResults(job, afterJob);
     if (!larger.empty()) {
         messages().show("These .uz files are not smaller than their packages. Game clients "
                         "older than version 469 crash when they download them:" +
                             listedNames(larger),
                         "Warning", ui::kMbIconExclamation);
     }
+    return missing;
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

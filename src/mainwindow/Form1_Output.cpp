@@ -4,7 +4,6 @@
 
 #include "job/GamePaths.h"
 #include "job/NameList.h"
-#include "job/ResultCheck.h"
 #include "mainwindow/Messages.h"
 #include "mainwindow/OutputBatcher.h"
 #include "platform/files.h"
@@ -121,8 +120,7 @@ void Form1::ReadOutput1_Complete() {
     static const Job noJob;
     const Job& job = job_ ? *job_ : noJob;
     endProgress();
-    finishJob(job);
-    const bool leave = askToExit(missingResults(job));
+    const bool leave = askToExit(finishJob(job));
     const std::string results = resultsFolder(job.batch);
     if (leave) {
         // A batch file that is already gone or cannot be removed must not keep the user here.
