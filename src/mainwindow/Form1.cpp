@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -135,6 +136,11 @@ void Form1::buildControls() {
     // Ctrl+Z would take the job's output away again, and the undo history would keep a second
     // copy of all of it.
     txtOutput->setUndoRedoEnabled(false);
+    // Tool output is plain text: laying it out without kerning and ligatures costs a fraction,
+    // and a big job's output scrolls by in thousands of lines.
+    QFont plainText = txtOutput->font();
+    plainText.setStyleStrategy(QFont::PreferNoShaping);
+    txtOutput->setFont(plainText);
     txtOutput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOutput->setVisible(false);

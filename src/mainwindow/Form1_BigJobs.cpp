@@ -109,7 +109,11 @@ void Form1::showProgress() {
         return;
     }
     progressShown_.start();
+    // Left alone, the bar paints itself at once for every new value; painted with the window's
+    // next frame instead, together with the new output, it costs the job one frame, not two.
+    ProgressBar1->setUpdatesEnabled(false);
     ProgressBar1->setValue(static_cast<int>(progress_->reached()));
+    ProgressBar1->setUpdatesEnabled(true);
     setWindowTitle(QString::fromStdString(progress_->caption()));
 }
 
