@@ -19,21 +19,23 @@ namespace tolvane {
 namespace {
 // Output that streams faster than anyone reads is shown five times a second: each showing lays
 // out and paints a screenful of new lines, and doing that for every few lines a fast job writes
-// would take processor time from the job itself. A line that comes after a pause is shown at
-// once, so a tool that reports now and then is seen as it reports.
-constexpr std::chrono::milliseconds kOutputHoldAtMost{200};
+// would take processor time from the job itself. Once it has streamed for two seconds without a
+// pause, it is shown twice a second; the progress bar and the title go on counting the job five
+// times a second. A line that comes after a pause is shown at once, so a tool that reports now
+// and then is seen as it reports.
+constexpr OutputBatcher::Pace kOutputPace{std::chrono::milliseconds(200),
+                                          std::chrono::milliseconds(500), std::chrono::seconds(2)};
 constexpr qint64 kProgressEveryMs = 200;
 } // namespace
 
 void Form1::connectJob() {
     // Only the new text is added: re-setting the whole text on every chunk would make a long
     // job's output cost quadratic time.
-    pendingOutput_ =
-        std::make_unique<OutputBatcher>(kOutputHoldAtMost, [this](const QString& text) {
-            QTextCursor end(txtOutput->document());
-            end.movePosition(QTextCursor::End);
-            end.insertText(text);
-        });
+    pendingOutput_ = std::make_unique<OutputBatcher>(kOutputPace, [this](const QString& text) {
+        QTextCursor end(txtOutput->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(text);
+    });
     // After every change of the text, whoever made it.
     connect(txtOutput, &QPlainTextEdit::textChanged, this, &Form1::txtOutput_Change);
     connect(KewlButtons2, &QPushButton::clicked, this, &Form1::KewlButtons2_Click);

@@ -2,8 +2,8 @@
 
 namespace tolvane {
 
-OutputBatcher::OutputBatcher(std::chrono::milliseconds interval, Deliver deliver)
-    : interval_(interval), deliver_(std::move(deliver)) {
+OutputBatcher::OutputBatcher(Pace pace, Deliver deliver)
+    : pace_(pace), deliver_(std::move(deliver)) {
     due_.setSingleShot(true);
     QObject::connect(&due_, &QTimer::timeout, &due_, [this] { flush(); });
 }
@@ -17,12 +17,15 @@ void OutputBatcher::add(const QString& text) {
         return;
     }
     const std::chrono::milliseconds quiet(sinceDelivery_.isValid() ? sinceDelivery_.elapsed()
-                                                                   : interval_.count());
-    if (quiet >= interval_) {
+                                                                   : pace_.interval.count());
+    if (quiet >= pace_.interval) {
+        sinceQuiet_.start();
         flush();
-    } else {
-        due_.start(interval_ - quiet);
+        return;
     }
+    const bool streaming = std::chrono::milliseconds(sinceQuiet_.elapsed()) >= pace_.streamingAfter;
+    const auto interval = streaming ? pace_.streamingInterval : pace_.interval;
+    due_.start(quiet < interval ? interval - quiet : std::chrono::milliseconds(0));
 }
 
 void OutputBatcher::flush() {

@@ -3,7 +3,9 @@
 // A job can hand over thousands of small pieces a second; adding each to the box on its own
 // costs many times more than the text itself (layout, scroll bars, caret, painting). Text that
 // comes after a quiet moment is delivered at once; text that follows it closely is held for at
-// most one interval, short enough that the output still reads as streaming.
+// most one interval, short enough that the output still reads as streaming. Once text has kept
+// coming for a while without a quiet moment, nobody reads it line by line any more, and it is
+// held for the longer streaming interval.
 
 #include <QElapsedTimer>
 #include <QString>
@@ -18,7 +20,13 @@ class OutputBatcher {
 public:
     using Deliver = std::function<void(const QString& text)>;
 
-    OutputBatcher(std::chrono::milliseconds interval, Deliver deliver);
+    struct Pace {
+        std::chrono::milliseconds interval;
+        std::chrono::milliseconds streamingInterval;
+        std::chrono::milliseconds streamingAfter; // of text without a quiet moment
+    };
+
+    OutputBatcher(Pace pace, Deliver deliver);
     OutputBatcher(const OutputBatcher&) = delete;
     OutputBatcher& operator=(const OutputBatcher&) = delete;
 
@@ -29,11 +37,12 @@ public:
     void discard();
 
 private:
-    std::chrono::milliseconds interval_;
+    Pace pace_;
     Deliver deliver_;
     QString held_;
     QTimer due_;
     QElapsedTimer sinceDelivery_;
+    QElapsedTimer sinceQuiet_; // since text came after a quiet moment
 };
 
 } // namespace tolvane
