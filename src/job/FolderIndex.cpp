@@ -22,6 +22,7 @@ std::string FolderIndex::listedName(const std::string& winPath, Folder*& folder)
         folder = &found->second;
         if (fresh) {
             folder->lookup = std::make_unique<platform::FolderLookup>(found->first);
+            folder->files.reserve(folder->lookup->entries().size());
             for (const auto& entry : folder->lookup->entries()) {
                 if (!entry.isFolder) {
                     folder->files[platform::foldCase(entry.name)].push_back(entry.name);

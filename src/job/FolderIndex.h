@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tolvane {
@@ -25,7 +26,7 @@ public:
 private:
     struct Folder {
         std::unique_ptr<platform::FolderLookup> lookup;
-        std::map<std::string, std::vector<std::string>> files; // names as listed, by folded name
+        std::unordered_map<std::string, std::vector<std::string>> files; // listed, by folded name
     };
     // The name as listed of the file a Windows path names; empty when there is none.
     std::string listedName(const std::string& winPath, Folder*& folder);

@@ -20,12 +20,10 @@ namespace {
 // Output that streams faster than anyone reads is shown five times a second: each showing lays
 // out and paints a screenful of new lines, and doing that for every few lines a fast job writes
 // would take processor time from the job itself. Once it has streamed for two seconds without a
-// pause, it is shown twice a second; the progress bar and the title go on counting the job five
-// times a second. A line that comes after a pause is shown at once, so a tool that reports now
-// and then is seen as it reports.
+// pause, it is shown twice a second. A line that comes after a pause is shown at once, so a tool
+// that reports now and then is seen as it reports.
 constexpr OutputBatcher::Pace kOutputPace{std::chrono::milliseconds(200),
                                           std::chrono::milliseconds(500), std::chrono::seconds(2)};
-constexpr qint64 kProgressEveryMs = 200;
 } // namespace
 
 void Form1::connectJob() {
@@ -63,11 +61,11 @@ void Form1::ReadOutput1_Starting() {
 void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
-    // A fast job reaches hundreds of lines a second; the bar and the title follow at most five
-    // times a second, as the output does. A step that comes sooner is shown when that time is
-    // up, so the bar never stays behind while a long line runs.
+    // A fast job reaches hundreds of lines a second; the bar and the title follow at the pace
+    // the output is shown at. A step that comes sooner is shown when that time is up, so the bar
+    // never stays behind while a long line runs.
     if (progress_ && progress_->add(sChunk)) {
-        const qint64 wait = kProgressEveryMs - progressShown_.elapsed();
+        const qint64 wait = pendingOutput_->interval().count() - progressShown_.elapsed();
         if (wait <= 0) {
             showProgress();
         } else if (!progressDue_.isActive()) {

@@ -20,12 +20,17 @@ void OutputBatcher::add(const QString& text) {
                                                                    : pace_.interval.count());
     if (quiet >= pace_.interval) {
         sinceQuiet_.start();
+        streaming_ = false;
         flush();
         return;
     }
-    const bool streaming = std::chrono::milliseconds(sinceQuiet_.elapsed()) >= pace_.streamingAfter;
-    const auto interval = streaming ? pace_.streamingInterval : pace_.interval;
-    due_.start(quiet < interval ? interval - quiet : std::chrono::milliseconds(0));
+    streaming_ = std::chrono::milliseconds(sinceQuiet_.elapsed()) >= pace_.streamingAfter;
+    const auto wait = interval();
+    due_.start(quiet < wait ? wait - quiet : std::chrono::milliseconds(0));
+}
+
+std::chrono::milliseconds OutputBatcher::interval() const {
+    return streaming_ ? pace_.streamingInterval : pace_.interval;
 }
 
 void OutputBatcher::flush() {

@@ -31,6 +31,9 @@ public:
     OutputBatcher& operator=(const OutputBatcher&) = delete;
 
     void add(const QString& text);
+    // How long text is held now: the streaming interval while text keeps coming, else the
+    // ordinary one.
+    std::chrono::milliseconds interval() const;
     // Delivers whatever is held, now.
     void flush();
     // Forgets whatever is held.
@@ -43,6 +46,7 @@ private:
     QTimer due_;
     QElapsedTimer sinceDelivery_;
     QElapsedTimer sinceQuiet_; // since text came after a quiet moment
+    bool streaming_ = false;
 };
 
 } // namespace tolvane
