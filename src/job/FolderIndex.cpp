@@ -48,13 +48,17 @@ bool FolderIndex::holds(const std::string& winPath) {
 }
 
 std::optional<platform::FileStamp> FolderIndex::stamp(const std::string& winPath) {
+    const auto [known, fresh] = stamps_.try_emplace(winPath);
+    if (!fresh) {
+        return known->second;
+    }
     Folder* folder = nullptr;
     const std::string name = listedName(winPath, folder);
     platform::FileStamp stamp;
-    if (name.empty() || folder->lookup->stamp(name, stamp)) {
-        return std::nullopt;
+    if (!name.empty() && !folder->lookup->stamp(name, stamp)) {
+        known->second = stamp;
     }
-    return stamp;
+    return known->second;
 }
 
 } // namespace tolvane

@@ -20,7 +20,8 @@ class FolderIndex {
 public:
     // Whether a file of this Windows path's name, in any letter case, lies in its folder.
     bool holds(const std::string& winPath);
-    // The stamp of that file; nothing when there is none.
+    // The stamp of that file; nothing when there is none. Each path's file is looked at once:
+    // the checks at the end of a job ask about every result more than once.
     std::optional<platform::FileStamp> stamp(const std::string& winPath);
 
 private:
@@ -33,6 +34,7 @@ private:
 
     std::map<std::string, Folder> folders_;
     std::map<std::string, Folder*, std::less<>> byPathText_; // by the path text before a name
+    std::unordered_map<std::string, std::optional<platform::FileStamp>> stamps_; // by path text
 };
 
 } // namespace tolvane
