@@ -7,10 +7,8 @@
 #include "runner/ReadOutput.h"
 #include "ui/MessageBoxes.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -213,8 +211,7 @@ private:
     std::optional<Job> job_;
 
     std::optional<JobProgress> progress_;
-    QElapsedTimer progressShown_;
-    QTimer progressDue_; // shows a step that came too soon after the last one, a moment later
+    bool progressToShow_ = false; // a step not yet on the bar and in the title
     QString titleBeforeJob_;
     std::size_t leftOut_ = 0; // queued files left out of the running job as already done
     bool stopped_ = false;

@@ -56,8 +56,6 @@ void Form1::buildJobExtras() {
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(kProgressBar);
     ProgressBar1->setVisible(false);
-    progressDue_.setSingleShot(true);
-    connect(&progressDue_, &QTimer::timeout, this, &Form1::showProgress);
 
     mnuSkip = mnuOptions->addAction(QStringLiteral("&Skip Files Already Done"));
     mnuSkip->setObjectName(QStringLiteral("mnuSkip"));
@@ -104,11 +102,10 @@ void Form1::beginProgress(const Job& job) {
 }
 
 void Form1::showProgress() {
-    progressDue_.stop();
+    progressToShow_ = false;
     if (!progress_) {
         return;
     }
-    progressShown_.start();
     // Left alone, the bar paints itself at once for every new value; painted with the window's
     // next frame instead, together with the new output, it costs the job one frame, not two.
     ProgressBar1->setUpdatesEnabled(false);

@@ -33,6 +33,10 @@ void Form1::connectJob() {
         QTextCursor end(txtOutput->document());
         end.movePosition(QTextCursor::End);
         end.insertText(text);
+        // Every step is echoed output, so the bar and the title follow the output's pace.
+        if (progressToShow_) {
+            showProgress();
+        }
     });
     // After every change of the text, whoever made it.
     connect(txtOutput, &QPlainTextEdit::textChanged, this, &Form1::txtOutput_Change);
@@ -61,16 +65,9 @@ void Form1::ReadOutput1_Starting() {
 void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     // Carriage returns are dropped and every line feed makes one line break, so CR LF split
     // between two chunks still gives one break, and a lone CR gives none.
-    // A fast job reaches hundreds of lines a second; the bar and the title follow at the pace
-    // the output is shown at. A step that comes sooner is shown when that time is up, so the bar
-    // never stays behind while a long line runs.
+    // A fast job reaches hundreds of lines a second: the step is shown with its output.
     if (progress_ && progress_->add(sChunk)) {
-        const qint64 wait = pendingOutput_->interval().count() - progressShown_.elapsed();
-        if (wait <= 0) {
-            showProgress();
-        } else if (!progressDue_.isActive()) {
-            progressDue_.start(static_cast<int>(wait));
-        }
+        progressToShow_ = true;
     }
     QString text = QString::fromStdString(sChunk);
     text.remove(QLatin1Char('\r'));

@@ -31,15 +31,16 @@ public:
     OutputBatcher& operator=(const OutputBatcher&) = delete;
 
     void add(const QString& text);
-    // How long text is held now: the streaming interval while text keeps coming, else the
-    // ordinary one.
-    std::chrono::milliseconds interval() const;
     // Delivers whatever is held, now.
     void flush();
     // Forgets whatever is held.
     void discard();
 
 private:
+    // How long text is held now: the streaming interval while text keeps coming, else the
+    // ordinary one.
+    std::chrono::milliseconds interval() const;
+
     Pace pace_;
     Deliver deliver_;
     QString held_;
