@@ -23,6 +23,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace tolvane {
@@ -91,12 +92,14 @@ Form1::Form1(Services services) : services_(std::move(services)) {
 
     // Command runner: while a job runs, pending events are processed between reads. A busy job
     // gives many short reads a millisecond, and processing events costs more than a read: every
-    // few milliseconds is as responsive to a person, and spares a big job that overhead.
-    ReadOutput1.yield = [lastYield = QElapsedTimer()]() mutable {
+    // few milliseconds is as responsive to a person, and spares a big job that overhead. The
+    // runner calls its handlers through copies, so the time of the last yield lives outside the
+    // handler: kept in the handler itself, every copy would start afresh and yield every time.
+    ReadOutput1.yield = [lastYield = std::make_shared<QElapsedTimer>()] {
         constexpr qint64 kYieldEveryMs = 4;
-        if (!lastYield.isValid() || lastYield.hasExpired(kYieldEveryMs)) {
+        if (!lastYield->isValid() || lastYield->hasExpired(kYieldEveryMs)) {
             QCoreApplication::processEvents();
-            lastYield.start();
+            lastYield->start();
         }
     };
 
