@@ -232,7 +232,16 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
             ::nanosleep(&slice, nullptr);
             continue;
         }
+        const bool cameSinceWait = h.readSinceWake > 0;
         h.notePace();
+        if (cameSinceWait && !h.streaming) {
+            // Output came since the last wait, so more is likely on its way: gather it now,
+            // rather than waking at its first byte and gathering then. Each timed wait costs a
+            // busy job's reader a wake-up, and on a virtual machine more than that.
+            const timespec gather{0, kGatherNanoseconds};
+            ::nanosleep(&gather, nullptr);
+            continue;
+        }
         pollfd ready{h.readEnd, POLLIN, 0};
         const int events = ::poll(&ready, 1, waitMilliseconds);
         if (events < 0 && errno != EINTR) {
