@@ -20,17 +20,12 @@ void OutputBatcher::add(const QString& text) {
                                                                    : pace_.interval.count());
     if (quiet >= pace_.interval) {
         sinceQuiet_.start();
-        streaming_ = false;
         flush();
         return;
     }
-    streaming_ = std::chrono::milliseconds(sinceQuiet_.elapsed()) >= pace_.streamingAfter;
-    const auto wait = interval();
+    const bool streaming = std::chrono::milliseconds(sinceQuiet_.elapsed()) >= pace_.streamingAfter;
+    const auto wait = streaming ? pace_.streamingInterval : pace_.interval;
     due_.start(quiet < wait ? wait - quiet : std::chrono::milliseconds(0));
-}
-
-std::chrono::milliseconds OutputBatcher::interval() const {
-    return streaming_ ? pace_.streamingInterval : pace_.interval;
 }
 
 void OutputBatcher::flush() {

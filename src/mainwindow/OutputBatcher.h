@@ -37,17 +37,12 @@ public:
     void discard();
 
 private:
-    // How long text is held now: the streaming interval while text keeps coming, else the
-    // ordinary one.
-    std::chrono::milliseconds interval() const;
-
     Pace pace_;
     Deliver deliver_;
     QString held_;
     QTimer due_;
     QElapsedTimer sinceDelivery_;
     QElapsedTimer sinceQuiet_; // since text came after a quiet moment
-    bool streaming_ = false;
 };
 
 } // namespace tolvane
