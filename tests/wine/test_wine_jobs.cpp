@@ -227,11 +227,13 @@ TEST_CASE("Stop ends Wine's cmd and the program it is running") {
         }
         return std::string();
     };
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (!survivor().empty() && std::chrono::steady_clock::now() < deadline) {
+    const auto deadline = Clock::now() + std::chrono::seconds(3);
+    std::string left = survivor();
+    while (!left.empty() && Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        left = survivor();
     }
-    CHECK_MESSAGE(survivor().empty(), survivor());
+    CHECK_MESSAGE(left.empty(), left);
     CHECK_FALSE(platform::deleteFile(kGame + "\\uccmake.bat", true));
     CHECK_FALSE(platform::deleteFile(kGame + "\\uccLoop.bat", true));
 }
