@@ -40,6 +40,12 @@ constexpr std::chrono::nanoseconds kGatherInterval{kGatherNanoseconds};
 // While output keeps streaming, the child's exit is still looked for this often.
 constexpr auto kExitCheckInterval = std::chrono::milliseconds(100);
 
+// Lets the output gather: the reader sleeps the gathering interval.
+void gatherOutput() {
+    const timespec gather{0, kGatherNanoseconds};
+    ::nanosleep(&gather, nullptr);
+}
+
 void closeDescriptor(int& fd) {
     if (fd >= 0) {
         ::close(fd);
@@ -238,8 +244,7 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
             // Output came since the last wait, so more is likely on its way: gather it now,
             // rather than waking at its first byte and gathering then. Each timed wait costs a
             // busy job's reader a wake-up, and on a virtual machine more than that.
-            const timespec gather{0, kGatherNanoseconds};
-            ::nanosleep(&gather, nullptr);
+            gatherOutput();
             continue;
         }
         pollfd ready{h.readEnd, POLLIN, 0};
@@ -252,8 +257,7 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
             // Output has come after a pause: let what follows it at once gather for a moment,
             // rather than waking for every line a busy job writes. A person cannot see the
             // delay; a job of thousands of lines no longer pays a wake-up for each.
-            const timespec gather{0, kGatherNanoseconds};
-            ::nanosleep(&gather, nullptr);
+            gatherOutput();
         }
     }
 }
