@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <random>
 #include <vector>
 
 #include <sys/resource.h>
@@ -103,6 +104,24 @@ double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// How far the median of these rounds could be off: the range that holds the medians of 95% of
+// the resamplings of the rounds (with replacement). On a shared machine it tells whether one run
+// can tell a figure near the goal from the goal at all.
+std::pair<double, double> medianRange(const std::vector<double>& values) {
+    std::mt19937 pick(20261207); // the same range for the same rounds
+    std::uniform_int_distribution<std::size_t> any(0, values.size() - 1);
+    std::vector<double> medians;
+    std::vector<double> resampled(values.size());
+    for (int i = 0; i < 4000; ++i) {
+        for (double& value : resampled) {
+            value = values[any(pick)];
+        }
+        medians.push_back(median(resampled));
+    }
+    std::sort(medians.begin(), medians.end());
+    return {medians[medians.size() / 40], medians[medians.size() - 1 - medians.size() / 40]};
 }
 
 } // namespace
@@ -190,6 +209,10 @@ int main(int argc, char** argv) {
                 "from %+.1f%% to %+.1f%%\n",
                 added * 100, ordered[ordered.size() / 4] * 100,
                 ordered[ordered.size() - 1 - ordered.size() / 4] * 100);
+    const auto [low, high] = medianRange(shares);
+    std::printf("the median could lie anywhere from %+.1f%% to %+.1f%% (95%% of resamplings of "
+                "these rounds)\n",
+                low * 100, high * 100);
     std::printf("before the interpreter starts and after it ends: %.0f ms (least of %d), %.1f%%\n",
                 fastest(aroundJob) * 1000, kRounds, fastest(aroundJob) / fastest(bare) * 100);
     // The window's own work is steadier than the difference of two wall times on a busy machine,
