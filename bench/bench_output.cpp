@@ -9,8 +9,8 @@
 #include "runner/ReadOutput.h"
 #include "ui/MessageBoxes.h"
 
+#include "controls/OutputBox.h"
 #include <QApplication>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -107,10 +107,9 @@ Figures measure(Form1& form, const std::string& producer, long long size, bool& 
         best.box = std::min(best.box, boxSeconds(form, producer));
         // Every byte but the CRs must be in the box, and the caret at its end.
         const QString text = form.txtOutput->toPlainText();
-        const auto cursor = form.txtOutput->textCursor();
         if (drained != size || text.contains(QLatin1Char('\r')) ||
-            cursor.position() != form.txtOutput->document()->characterCount() - 1 ||
-            cursor.hasSelection()) {
+            form.txtOutput->caretPosition() != form.txtOutput->characterCount() ||
+            !form.txtOutput->selectedText().isEmpty()) {
             std::fprintf(stderr, "output went wrong: %lld of %lld bytes drained\n", drained, size);
             ok = false;
         }

@@ -9,6 +9,7 @@
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
+#include "controls/OutputBox.h"
 #include "mainwindow/Form1.h"
 #include "splash/Artwork.h"
 #include "splash/frmSplash.h"
@@ -19,7 +20,6 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>

@@ -3,6 +3,7 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
+#include "controls/OutputBox.h"
 #include "mainwindow/OutputBatcher.h"
 #include "mainwindow/Twips.h"
 #include "ui/QtMessageBoxes.h"
@@ -17,7 +18,6 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -132,13 +132,9 @@ void Form1::buildControls() {
     List2->setObjectName(QStringLiteral("List2"));
     List2->setGeometry(twipsRect(9120, 5760, 2055, 2400)); // outside the client area
 
-    txtOutput = new QPlainTextEdit(QStringLiteral("Text1"), client);
+    txtOutput = new OutputBox(QStringLiteral("Text1"), client);
     txtOutput->setObjectName(QStringLiteral("txtOutput"));
     txtOutput->setGeometry(twipsRect(120, 120, 8655, 6795));
-    txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Ctrl+Z would take the job's output away again, and the undo history would keep a second
-    // copy of all of it.
-    txtOutput->setUndoRedoEnabled(false);
     // Tool output is plain text: laying it out without kerning and ligatures costs a fraction,
     // and a big job's output scrolls by in thousands of lines.
     QFont plainText = txtOutput->font();

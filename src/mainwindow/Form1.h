@@ -24,7 +24,6 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
-class QPlainTextEdit;
 class QProgressBar;
 class QUrl;
 class QPushButton;
@@ -36,6 +35,7 @@ class DirListBox;
 class OutputBatcher;
 class DriveListBox;
 class FileListBox;
+class OutputBox;
 
 // An entry for the selection list, which sorts alphabetically without regard to letter case.
 QListWidgetItem* makeSortedItem(const QString& text);
@@ -121,7 +121,7 @@ public:
     FileListBox* File1 = nullptr;
     DirListBox* Dir1 = nullptr;
     QListWidget* List2 = nullptr;
-    QPlainTextEdit* txtOutput = nullptr;
+    OutputBox* txtOutput = nullptr;
     QPushButton* KewlButtons1 = nullptr;
     QPushButton* KewlButtons2 = nullptr;
     QPushButton* KewlButtons3 = nullptr;

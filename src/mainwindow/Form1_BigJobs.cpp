@@ -5,6 +5,7 @@
 #include "mainwindow/Form1.h"
 
 #include "controls/FileListBox.h"
+#include "controls/OutputBox.h"
 #include "job/NameList.h"
 #include "job/ResultCheck.h"
 #include "mainwindow/Messages.h"
@@ -19,7 +20,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 

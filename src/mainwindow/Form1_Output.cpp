@@ -2,6 +2,7 @@
 
 #include "mainwindow/Form1.h"
 
+#include "controls/OutputBox.h"
 #include "job/GamePaths.h"
 #include "job/NameList.h"
 #include "mainwindow/Messages.h"
@@ -9,10 +10,7 @@
 #include "platform/files.h"
 
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextCursor>
 
 namespace tolvane {
 
@@ -30,16 +28,14 @@ void Form1::connectJob() {
     // Only the new text is added: re-setting the whole text on every chunk would make a long
     // job's output cost quadratic time.
     pendingOutput_ = std::make_unique<OutputBatcher>(kOutputPace, [this](const QString& text) {
-        QTextCursor end(txtOutput->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(text);
+        txtOutput->appendText(text);
         // Every step is echoed output, so the bar and the title follow the output's pace.
         if (progressToShow_) {
             showProgress();
         }
     });
     // After every change of the text, whoever made it.
-    connect(txtOutput, &QPlainTextEdit::textChanged, this, &Form1::txtOutput_Change);
+    connect(txtOutput, &OutputBox::textChanged, this, &Form1::txtOutput_Change);
     connect(KewlButtons2, &QPushButton::clicked, this, &Form1::KewlButtons2_Click);
     ReadOutput1.Starting = [this] { ReadOutput1_Starting(); };
     ReadOutput1.GotChunk = [this](const std::string& sChunk, bool LastChunk) {
@@ -55,7 +51,7 @@ void Form1::ReadOutput1_Starting() {
     pendingOutput_->discard();
     txtOutput->clear();
     if (leftOut_ > 0) {
-        txtOutput->appendPlainText(
+        txtOutput->setPlainText(
             QStringLiteral("Left out %1 queued %2 already done.")
                 .arg(leftOut_)
                 .arg(leftOut_ == 1 ? QStringLiteral("file") : QStringLiteral("files")));
@@ -79,10 +75,8 @@ void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
 }
 
 void Form1::txtOutput_Change() {
-    QTextCursor caret = txtOutput->textCursor();
-    caret.movePosition(QTextCursor::End); // selection length 0, caret after the last character
-    txtOutput->setTextCursor(caret);
-    txtOutput->ensureCursorVisible();
+    txtOutput->moveCaretToEnd(); // selection length 0, caret after the last character
+    txtOutput->ensureCaretVisible();
 }
 
 void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError) {

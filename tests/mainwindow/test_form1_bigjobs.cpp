@@ -6,11 +6,11 @@
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
 
+#include "controls/OutputBox.h"
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>

@@ -6,8 +6,8 @@
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
 
+#include "controls/OutputBox.h"
 #include <QAction>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
