@@ -1,5 +1,8 @@
 #include "controls/OutputBox.h"
 
+#include "controls/OutputBoxAccessible.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -36,6 +39,7 @@ QString withLineFeeds(QString text) {
 } // namespace
 
 OutputBox::OutputBox(const QString& text, QWidget* parent) : QAbstractScrollArea(parent) {
+    installOutputBoxAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -45,6 +49,8 @@ OutputBox::OutputBox(const QString& text, QWidget* parent) : QAbstractScrollArea
     horizontalScrollBar()->setSingleStep(20);
     setPlainText(text);
 }
+
+OutputBox::~OutputBox() = default;
 
 QString OutputBox::toPlainText() const {
     QString text;
@@ -59,6 +65,7 @@ QString OutputBox::toPlainText() const {
 }
 
 void OutputBox::setPlainText(const QString& text) {
+    layouts_.clear();
     lines_.assign(1, QString());
     caret_ = anchor_ = Place{};
     widest_ = 0;
@@ -70,14 +77,21 @@ void OutputBox::clear() {
 }
 
 void OutputBox::appendText(QStringView text) {
+    if (QAccessible::isActive()) {
+        QAccessibleTextInsertEvent inserted(this, static_cast<int>(characterCount()),
+                                            text.toString());
+        QAccessible::updateAccessibility(&inserted);
+    }
     qsizetype from = 0;
     for (;;) {
         const qsizetype lineFeed = text.indexOf(QLatin1Char('\n'), from);
         if (lineFeed < 0) {
             lines_.back() += text.mid(from);
+            layouts_.erase(static_cast<qsizetype>(lines_.size()) - 1);
             break;
         }
         lines_.back() += text.mid(from, lineFeed - from);
+        layouts_.erase(static_cast<qsizetype>(lines_.size()) - 1);
         lines_.emplace_back();
         from = lineFeed + 1;
     }
@@ -95,11 +109,56 @@ qsizetype OutputBox::characterCount() const {
 }
 
 qsizetype OutputBox::caretPosition() const {
-    qsizetype position = caret_.column;
-    for (qsizetype i = 0; i < caret_.line; ++i) {
-        position += lines_[i].size() + 1;
+    return offsetOf(caret_);
+}
+
+qsizetype OutputBox::anchorPosition() const {
+    return offsetOf(anchor_);
+}
+
+qsizetype OutputBox::offsetOf(Place place) const {
+    qsizetype offset = place.column;
+    for (qsizetype i = 0; i < place.line; ++i) {
+        offset += lines_[i].size() + 1;
     }
-    return position;
+    return offset;
+}
+
+OutputBox::Place OutputBox::placeOf(qsizetype offset) const {
+    offset = std::max<qsizetype>(offset, 0);
+    for (qsizetype i = 0; i < static_cast<qsizetype>(lines_.size()); ++i) {
+        if (offset <= lines_[i].size()) {
+            return {i, offset};
+        }
+        offset -= lines_[i].size() + 1;
+    }
+    return endPlace();
+}
+
+QString OutputBox::textBetween(qsizetype from, qsizetype to) const {
+    const Place start = placeOf(from);
+    const Place end = placeOf(to);
+    return start < end ? textBetween(start, end) : QString();
+}
+
+void OutputBox::select(qsizetype anchor, qsizetype caret) {
+    anchor_ = placeOf(anchor);
+    moveCaret(placeOf(caret), true);
+}
+
+QRect OutputBox::characterRect(qsizetype offset) const {
+    const Place place = placeOf(offset);
+    const QTextLine line = laidOut(place.line).lineAt(0);
+    const QPointF origin = lineOrigin(place.line);
+    const qreal left = line.cursorToX(place.column);
+    const qreal right = line.cursorToX(
+        nextCharacter(place).line == place.line ? nextCharacter(place).column : place.column);
+    return QRectF(origin.x() + left, origin.y(), std::max<qreal>(right - left, 1), lineHeight())
+        .toAlignedRect();
+}
+
+qsizetype OutputBox::offsetAt(const QPoint& viewportPoint) const {
+    return offsetOf(placeAt(viewportPoint));
 }
 
 QString OutputBox::selectedText() const {
@@ -175,6 +234,7 @@ bool OutputBox::removeSelection() {
 }
 
 void OutputBox::textEdited() {
+    layouts_.clear(); // lines may have moved up or down
     preferredX_ = -1;
     updateScrollRanges();
     restartBlink();
@@ -279,13 +339,9 @@ OutputBox::Place OutputBox::lineAbove(Place from, qsizetype lines) {
         return lines > 0 ? Place{0, 0} : endPlace();
     }
     if (preferredX_ < 0) {
-        QTextLayout here;
-        layOutLine(here, from.line);
-        preferredX_ = here.lineAt(0).cursorToX(from.column);
+        preferredX_ = laidOut(from.line).lineAt(0).cursorToX(from.column);
     }
-    QTextLayout there;
-    layOutLine(there, target);
-    return {target, there.lineAt(0).xToCursor(preferredX_)};
+    return {target, laidOut(target).lineAt(0).xToCursor(preferredX_)};
 }
 
 bool OutputBox::handleMoveKey(QKeyEvent* event) {
@@ -413,6 +469,15 @@ void OutputBox::keyPressEvent(QKeyEvent* event) {
 
 // ---- geometry ----
 
+const QTextLayout& OutputBox::laidOut(qsizetype line) const {
+    std::unique_ptr<QTextLayout>& layout = layouts_[line];
+    if (!layout) {
+        layout = std::make_unique<QTextLayout>();
+        layOutLine(*layout, line);
+    }
+    return *layout;
+}
+
 void OutputBox::layOutLine(QTextLayout& layout, qsizetype line) const {
     layout.setText(lines_[line]);
     layout.setFont(font());
@@ -447,16 +512,12 @@ OutputBox::Place OutputBox::placeAt(const QPoint& point) const {
     const qsizetype last = static_cast<qsizetype>(lines_.size()) - 1;
     const qsizetype row = (point.y() - kMargin) >= 0 ? (point.y() - kMargin) / lineHeight() : -1;
     const qsizetype line = std::clamp<qsizetype>(firstVisibleLine() + row, 0, last);
-    QTextLayout layout;
-    layOutLine(layout, line);
-    return {line, layout.lineAt(0).xToCursor(point.x() - lineOrigin(line).x())};
+    return {line, laidOut(line).lineAt(0).xToCursor(point.x() - lineOrigin(line).x())};
 }
 
 QRect OutputBox::caretRect() const {
-    QTextLayout layout;
-    layOutLine(layout, caret_.line);
     const QPointF origin = lineOrigin(caret_.line);
-    const qreal x = origin.x() + layout.lineAt(0).cursorToX(caret_.column);
+    const qreal x = origin.x() + laidOut(caret_.line).lineAt(0).cursorToX(caret_.column);
     return QRect(static_cast<int>(x), static_cast<int>(origin.y()), 1, lineHeight());
 }
 
@@ -485,9 +546,7 @@ void OutputBox::ensureCaretVisible() {
     } else if (caret_.line >= vertical->value() + rows) {
         vertical->setValue(static_cast<int>(caret_.line) - rows + 1);
     }
-    QTextLayout layout;
-    layOutLine(layout, caret_.line);
-    const QTextLine line = layout.lineAt(0);
+    const QTextLine line = laidOut(caret_.line).lineAt(0);
     noteWidth(line.naturalTextWidth());
     QScrollBar* horizontal = horizontalScrollBar();
     const int x = static_cast<int>(line.cursorToX(caret_.column));
@@ -507,6 +566,7 @@ void OutputBox::resizeEvent(QResizeEvent* event) {
 void OutputBox::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        layouts_.clear();
         widest_ = 0;
         updateScrollRanges();
         viewport()->update();
@@ -519,7 +579,7 @@ void OutputBox::scrollContentsBy(int, int) {
 
 // ---- painting ----
 
-void OutputBox::paintEvent(QPaintEvent*) {
+void OutputBox::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
     QTextCharFormat selected;
@@ -528,12 +588,16 @@ void OutputBox::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(group, QPalette::Text));
     const Place start = selectionStart();
     const Place end = selectionEnd();
-    const qsizetype first = firstVisibleLine();
-    const qsizetype stop =
-        std::min<qsizetype>(static_cast<qsizetype>(lines_.size()), first + visibleLines() + 1);
+    // Only the rows that need painting: a blinking caret asks for one.
+    const qsizetype inView = firstVisibleLine();
+    const qsizetype lastInView =
+        std::min<qsizetype>(static_cast<qsizetype>(lines_.size()), inView + visibleLines() + 1);
+    const qsizetype first =
+        std::max<qsizetype>(inView, inView + (event->rect().top() - kMargin) / lineHeight());
+    const qsizetype stop = std::min<qsizetype>(
+        lastInView, inView + (event->rect().bottom() - kMargin) / lineHeight() + 1);
     for (qsizetype i = first; i < stop; ++i) {
-        QTextLayout layout;
-        layOutLine(layout, i);
+        const QTextLayout& layout = laidOut(i);
         const QTextLine line = layout.lineAt(0);
         noteWidth(line.naturalTextWidth());
         const QPointF origin = lineOrigin(i);
@@ -555,9 +619,18 @@ void OutputBox::paintEvent(QPaintEvent*) {
             layout.drawCursor(&painter, origin, static_cast<int>(caret_.column));
         }
     }
+    // Lines out of view are laid out again when they come back.
+    std::erase_if(layouts_, [&](const auto& entry) {
+        return entry.first < inView || entry.first >= lastInView;
+    });
 }
 
 void OutputBox::restartBlink() {
+    // Every move of the caret comes here, so assistive tools hear of it here.
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent moved(this, static_cast<int>(caretPosition()));
+        QAccessible::updateAccessibility(&moved);
+    }
     caretShown_ = true;
     const int flash = QApplication::cursorFlashTime();
     if (hasFocus() && flash > 0) {

@@ -13,6 +13,8 @@
 #include <QString>
 
 #include <compare>
+#include <map>
+#include <memory>
 #include <vector>
 
 class QTextLayout;
@@ -23,6 +25,7 @@ class OutputBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit OutputBox(const QString& text = QString(), QWidget* parent = nullptr);
+    ~OutputBox() override;
 
     // The text, its lines joined by line feeds.
     QString toPlainText() const;
@@ -38,6 +41,14 @@ public:
     void selectAll();
     void moveCaretToEnd();
     void ensureCaretVisible();
+
+    // The text by offsets, for assistive tools such as screen readers.
+    QString textBetween(qsizetype from, qsizetype to) const;
+    qsizetype anchorPosition() const;
+    void select(qsizetype anchor, qsizetype caret);
+    // In the coordinates of the viewport.
+    QRect characterRect(qsizetype offset) const;
+    qsizetype offsetAt(const QPoint& viewportPoint) const;
 
 signals:
     // After every change of the text, by the program or by the user.
@@ -72,6 +83,8 @@ private:
     Place selectionEnd() const { return std::max(anchor_, caret_); }
     Place endPlace() const;
     QString textBetween(Place from, Place to) const;
+    Place placeOf(qsizetype offset) const;
+    qsizetype offsetOf(Place place) const;
 
     // Editing by the user.
     void insertText(const QString& text);
@@ -93,6 +106,7 @@ private:
     bool handleEditKey(QKeyEvent* event);
 
     // Geometry: lines are laid out one at a time, and only when shown or hit.
+    const QTextLayout& laidOut(qsizetype line) const;
     void layOutLine(QTextLayout& layout, qsizetype line) const;
     int lineHeight() const;
     int visibleLines() const;
@@ -106,6 +120,9 @@ private:
     void setPrimarySelection() const;
 
     std::vector<QString> lines_{QString()};
+    // The lines laid out since the text last changed there, kept while they are in view: a very
+    // long line is not laid out again for every blink of the caret.
+    mutable std::map<qsizetype, std::unique_ptr<QTextLayout>> layouts_;
     Place caret_;
     Place anchor_;
     qreal preferredX_ = -1; // where Up and Down aim, kept across short lines

@@ -2,6 +2,7 @@
 
 #include "controls/OutputBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
@@ -74,6 +75,14 @@ private slots:
         QCOMPARE(box.selectedText(), QStringLiteral("line"));
         QTest::keyClick(&box, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(box.toPlainText(), QStringLiteral("abcde \nxone\ntwo more"));
+        // Assistive tools read the same text, caret and selection.
+        QAccessibleInterface* described = QAccessible::queryAccessibleInterface(&box);
+        QVERIFY(described && described->textInterface());
+        QCOMPARE(described->role(), QAccessible::EditableText);
+        QCOMPARE(described->textInterface()->text(0, 5), QStringLiteral("abcde"));
+        QCOMPARE(described->textInterface()->characterCount(), int(box.characterCount()));
+        described->textInterface()->setSelection(0, 7, 11);
+        QCOMPARE(box.selectedText(), QStringLiteral("xone"));
         // Ctrl+A and typing replace everything.
         QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(&box, QStringLiteral("z"));
