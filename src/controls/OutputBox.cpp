@@ -645,13 +645,8 @@ void OutputBox::timerEvent(QTimerEvent* event) {
         caretShown_ = !caretShown_;
         viewport()->update(caretRect().adjusted(-2, 0, 2, 0));
     } else if (event->timerId() == dragScroll_.timerId()) {
-        // Dragging past the edge keeps scrolling while the mouse stays there.
-        QScrollBar* vertical = verticalScrollBar();
-        if (dragPoint_.y() < 0) {
-            vertical->setValue(vertical->value() - 1);
-        } else if (dragPoint_.y() > viewport()->height()) {
-            vertical->setValue(vertical->value() + 1);
-        }
+        // Dragging past the edge keeps scrolling while the mouse stays there: the caret goes to
+        // the line beyond the edge, and the view follows it.
         moveCaret(placeAt(dragPoint_), true);
     } else {
         QAbstractScrollArea::timerEvent(event);
