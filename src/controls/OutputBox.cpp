@@ -206,9 +206,8 @@ void OutputBox::insertText(const QString& text) {
     lines_[caret_.line].truncate(caret_.column);
     const QStringList parts = withLineFeeds(text).split(QLatin1Char('\n'));
     lines_[caret_.line] += parts.front();
-    for (qsizetype i = 1; i < parts.size(); ++i) {
-        lines_.insert(lines_.begin() + caret_.line + i, parts[i]);
-    }
+    // All new lines at once: a big paste into a long output moves the lines after it once.
+    lines_.insert(lines_.begin() + caret_.line + 1, parts.begin() + 1, parts.end());
     caret_.line += parts.size() - 1;
     caret_.column = lines_[caret_.line].size();
     lines_[caret_.line] += tail;
