@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace tolvane {
 
@@ -344,75 +343,60 @@ OutputBox::Place OutputBox::lineAbove(Place from, qsizetype lines) {
 }
 
 bool OutputBox::handleMoveKey(QKeyEvent* event) {
+    using Key = QKeySequence::StandardKey;
     struct Move {
-        QKeySequence::StandardKey move;
-        QKeySequence::StandardKey select;
-    };
-    const int page = std::max(1, visibleLines() - 1);
-    const auto target = [&](QKeySequence::StandardKey key) -> std::optional<Place> {
-        switch (key) {
-        case QKeySequence::MoveToNextChar:
-            return nextCharacter(caret_);
-        case QKeySequence::MoveToPreviousChar:
-            return previousCharacter(caret_);
-        case QKeySequence::MoveToNextWord:
-            return nextWord(caret_);
-        case QKeySequence::MoveToPreviousWord:
-            return previousWord(caret_);
-        case QKeySequence::MoveToNextLine:
-            return lineAbove(caret_, -1);
-        case QKeySequence::MoveToPreviousLine:
-            return lineAbove(caret_, 1);
-        case QKeySequence::MoveToNextPage:
-            return lineAbove(caret_, -page);
-        case QKeySequence::MoveToPreviousPage:
-            return lineAbove(caret_, page);
-        case QKeySequence::MoveToStartOfLine:
-            return Place{caret_.line, 0};
-        case QKeySequence::MoveToEndOfLine:
-            return Place{caret_.line, lines_[caret_.line].size()};
-        case QKeySequence::MoveToStartOfDocument:
-            return Place{};
-        case QKeySequence::MoveToEndOfDocument:
-            return endPlace();
-        default:
-            return std::nullopt;
-        }
+        Key move;
+        Key select; // the same move, keeping the anchor
+        Place (*target)(OutputBox& box);
+        bool vertical; // aims at the column Up and Down keep
     };
     static const Move moves[] = {
-        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar},
-        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar},
-        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord},
-        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord},
-        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine},
-        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine},
-        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage},
-        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage},
-        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine},
-        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine},
-        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument},
-        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument},
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar,
+         [](OutputBox& box) { return box.nextCharacter(box.caret_); }, false},
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar,
+         [](OutputBox& box) { return box.previousCharacter(box.caret_); }, false},
+        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord,
+         [](OutputBox& box) { return box.nextWord(box.caret_); }, false},
+        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord,
+         [](OutputBox& box) { return box.previousWord(box.caret_); }, false},
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine,
+         [](OutputBox& box) { return box.lineAbove(box.caret_, -1); }, true},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine,
+         [](OutputBox& box) { return box.lineAbove(box.caret_, 1); }, true},
+        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage,
+         [](OutputBox& box) { return box.lineAbove(box.caret_, -box.pageLines()); }, true},
+        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage,
+         [](OutputBox& box) { return box.lineAbove(box.caret_, box.pageLines()); }, true},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine,
+         [](OutputBox& box) {
+             return Place{box.caret_.line, 0};
+         },
+         false},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine,
+         [](OutputBox& box) {
+             return Place{box.caret_.line, box.lines_[box.caret_.line].size()};
+         },
+         false},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument,
+         [](OutputBox&) { return Place{}; }, false},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument,
+         [](OutputBox& box) { return box.endPlace(); }, false},
     };
     for (const Move& move : moves) {
         const bool select = event->matches(move.select);
         if (!select && !event->matches(move.move)) {
             continue;
         }
-        const bool vertical = move.move == QKeySequence::MoveToNextLine ||
-                              move.move == QKeySequence::MoveToPreviousLine ||
-                              move.move == QKeySequence::MoveToNextPage ||
-                              move.move == QKeySequence::MoveToPreviousPage;
-        if (!select && hasSelection() && !vertical &&
+        if (!select && hasSelection() &&
             (move.move == QKeySequence::MoveToNextChar ||
              move.move == QKeySequence::MoveToPreviousChar)) {
             // An arrow ends a selection at its own side, as in other text boxes.
             moveCaret(move.move == QKeySequence::MoveToNextChar ? selectionEnd() : selectionStart(),
                       false);
         } else {
-            const Place to = *target(move.move);
-            moveCaret(to, select);
+            moveCaret(move.target(*this), select);
         }
-        if (!vertical) {
+        if (!move.vertical) {
             preferredX_ = -1;
         }
         return true;
@@ -496,6 +480,10 @@ int OutputBox::lineHeight() const {
 
 int OutputBox::visibleLines() const {
     return std::max(1, (viewport()->height() - kMargin) / lineHeight());
+}
+
+int OutputBox::pageLines() const {
+    return std::max(1, visibleLines() - 1); // one line of the last page stays in view
 }
 
 int OutputBox::firstVisibleLine() const {

@@ -110,6 +110,7 @@ private:
     void layOutLine(QTextLayout& layout, qsizetype line) const;
     int lineHeight() const;
     int visibleLines() const;
+    int pageLines() const; // how far Page Up and Page Down go
     int firstVisibleLine() const;
     QPointF lineOrigin(qsizetype line) const;
     Place placeAt(const QPoint& viewportPoint) const;
