@@ -5,11 +5,11 @@
 // times as long as 2 MB (the box grows linearly, not quadratically).
 
 #include "BenchSupport.h"
+#include "controls/OutputBox.h"
 #include "mainwindow/Form1.h"
 #include "runner/ReadOutput.h"
 #include "ui/MessageBoxes.h"
 
-#include "controls/OutputBox.h"
 #include <QApplication>
 #include <QTemporaryDir>
 

@@ -4,10 +4,10 @@
 #include "common/Module1.h"
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
+#include "controls/OutputBox.h"
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
 
-#include "controls/OutputBox.h"
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QPushButton>

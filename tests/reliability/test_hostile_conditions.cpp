@@ -3,10 +3,10 @@
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
+#include "controls/OutputBox.h"
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
 
-#include "controls/OutputBox.h"
 #include <QAction>
 #include <QPushButton>
 #include <QRadioButton>
