@@ -2,6 +2,7 @@
 // running; and that runs, however they end, leave no descriptor and no child behind.
 #include "RunnerHarness.h"
 
+#include <algorithm>
 #include <csignal>
 #include <stdexcept>
 
@@ -55,22 +56,34 @@ private slots:
         QVERIFY(hasNoChildren());
     }
 
-    // Output that piled up is read as it comes; lines that follow at an ordinary pace are
+    // A flood that fills the pipe is read as it comes; lines that follow at an ordinary pace are
     // gathered again, not read one wake-up each, which would have the reader take turns on the
-    // processor with a busy job.
-    void aBurstDoesNotLeaveTheReaderWakingForEveryLine() {
-        ScriptedInterpreter interpreter("head -c 300000 /dev/zero | tr '\\0' x; echo\n"
-                                        "for i in $(seq 200); do echo line; sleep 0.001; done");
+    // processor with a busy job. A quick run of short lines, as a job's moves give at its end,
+    // is gathered too: read a line at a time, it would cost a wake-up for every line.
+    void theReaderWakesForAFloodButNotForEveryLine() {
+        ScriptedInterpreter interpreter(
+            "head -c 3000000 /dev/zero | tr '\\0' x; echo\n"
+            "for i in $(seq 200); do echo line; sleep 0.001; done\n"
+            "m=\"moved to C:\\\\Program Files (x86)\\\\Unreal Tournament\\\\"
+            "Compressed, as a real job's move lines are\"\n"
+            "for i in $(seq 3000); do echo \"$i $m\"; echo \"$m\"; done");
         EventLog log;
         int lineChunks = 0;
+        int lineAtATime = 0;
         log.runner.GotChunk = [&, record = log.runner.GotChunk](const std::string& sChunk,
                                                                 bool last) {
             record(sChunk, last);
-            lineChunks += sChunk.find("line") != std::string::npos;
+            lineChunks += sChunk.find("line\n") != std::string::npos;
+            // A read of a line or two: the reader woke for it.
+            lineAtATime += sChunk.find("moved") != std::string::npos && sChunk.size() < 200;
         };
         const std::string output = log.run("C:\\job.bat");
-        QCOMPARE(output.size(), 300001 + 200 * std::string("line\n").size());
+        QCOMPARE(output.substr(0, 3000001), std::string(3000000, 'x') + "\n");
+        QCOMPARE(std::count(output.begin(), output.end(), '\n'), 1 + 200 + 6000);
         QVERIFY2(lineChunks < 140, std::to_string(lineChunks).c_str());
+        // Gathered, the moves come in full reads of the runner's 256 bytes, bar the last of each
+        // gathering.
+        QVERIFY2(lineAtATime < 60, std::to_string(lineAtATime).c_str());
     }
 
     void manyRunsLeaveNoDescriptorAndNoChild() {

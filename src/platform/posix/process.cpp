@@ -31,18 +31,29 @@ namespace tolvane::platform {
 
 namespace {
 
-// How long output that has come after a pause may gather before it is read. A fast job writes a
-// few lines for every file; reading them as they come would wake the reader thousands of times,
-// taking turns on the processor with the job. 10 ms is still well below what a person notices.
-constexpr long kGatherNanoseconds = 10'000'000;
+// How long output may gather before it is read. A fast job writes a few lines for every file;
+// reading them as they come would wake the reader thousands of times, taking turns on the
+// processor with the job, and on a virtual machine every wake-up of an idle processor costs the
+// job on the other one too. Output that keeps coming is gathered for 25 ms at a time, no longer
+// than the runner stays away from the window while the command is silent. The first gathering
+// after a pause is shorter: it may be the start of a flood, whose writer would otherwise wait
+// on a full pipe for the rest of the interval.
+constexpr long kGatherNanoseconds = 25'000'000;
+constexpr long kFirstGatherNanoseconds = 10'000'000;
 constexpr std::chrono::nanoseconds kGatherInterval{kGatherNanoseconds};
+
+// The pipe holds what a job writes between two gatherings, up to a megabyte a second and more:
+// a job that ends with thousands of quick moves writes at that pace. In the usual 64 KB pipe
+// such output makes the job wait while the reader gathers, or has the reader wake for every
+// line.
+constexpr int kPipeBytes = 1024 * 1024;
 
 // While output keeps streaming, the child's exit is still looked for this often.
 constexpr auto kExitCheckInterval = std::chrono::milliseconds(100);
 
-// Lets the output gather: the reader sleeps the gathering interval.
-void gatherOutput() {
-    const timespec gather{0, kGatherNanoseconds};
+// Lets the output gather: the reader sleeps.
+void gatherOutput(long nanoseconds) {
+    const timespec gather{0, nanoseconds};
     ::nanosleep(&gather, nullptr);
 }
 
@@ -168,6 +179,8 @@ std::int32_t CommandProcess::createPipe() {
     }
     handles_->readEnd = ends[0];
     handles_->writeEnd = ends[1];
+    // Where the system allows no bigger pipe, the usual one does, only at a higher cost.
+    (void)::fcntl(ends[0], F_SETPIPE_SZ, kPipeBytes);
     handles_->streamingBytes = drainLimit(ends[0]) / 2;
     // Only our end waits without blocking; the command's end stays an ordinary blocking one.
     ::fcntl(handles_->readEnd, F_SETFL, ::fcntl(handles_->readEnd, F_GETFL) | O_NONBLOCK);
@@ -244,7 +257,7 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
             // Output came since the last wait, so more is likely on its way: gather it now,
             // rather than waking at its first byte and gathering then. Each timed wait costs a
             // busy job's reader a wake-up, and on a virtual machine more than that.
-            gatherOutput();
+            gatherOutput(kGatherNanoseconds);
             continue;
         }
         pollfd ready{h.readEnd, POLLIN, 0};
@@ -257,7 +270,7 @@ CommandProcess::ReadStatus CommandProcess::read(char* buffer, std::size_t capaci
             // Output has come after a pause: let what follows it at once gather for a moment,
             // rather than waking for every line a busy job writes. A person cannot see the
             // delay; a job of thousands of lines no longer pays a wake-up for each.
-            gatherOutput();
+            gatherOutput(kFirstGatherNanoseconds);
         }
     }
 }
