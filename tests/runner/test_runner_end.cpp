@@ -82,8 +82,9 @@ private slots:
         QCOMPARE(std::count(output.begin(), output.end(), '\n'), 1 + 200 + 6000);
         QVERIFY2(lineChunks < 140, std::to_string(lineChunks).c_str());
         // Gathered, the moves come in full reads of the runner's 256 bytes, bar the last of each
-        // gathering.
-        QVERIFY2(lineAtATime < 60, std::to_string(lineAtATime).c_str());
+        // gathering (a few dozen even on a slow machine); read as they come, the 6,000 lines
+        // give thousands of short reads.
+        QVERIFY2(lineAtATime < 300, std::to_string(lineAtATime).c_str());
     }
 
     void manyRunsLeaveNoDescriptorAndNoChild() {
