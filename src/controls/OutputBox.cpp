@@ -81,16 +81,16 @@ void OutputBox::appendText(QStringView text) {
                                             text.toString());
         QAccessible::updateAccessibility(&inserted);
     }
+    // Only the last line changes; the lines after it are new and have no layout yet.
+    layouts_.erase(static_cast<qsizetype>(lines_.size()) - 1);
     qsizetype from = 0;
     for (;;) {
         const qsizetype lineFeed = text.indexOf(QLatin1Char('\n'), from);
         if (lineFeed < 0) {
             lines_.back() += text.mid(from);
-            layouts_.erase(static_cast<qsizetype>(lines_.size()) - 1);
             break;
         }
         lines_.back() += text.mid(from, lineFeed - from);
-        layouts_.erase(static_cast<qsizetype>(lines_.size()) - 1);
         lines_.emplace_back();
         from = lineFeed + 1;
     }
@@ -149,9 +149,9 @@ QRect OutputBox::characterRect(qsizetype offset) const {
     const Place place = placeOf(offset);
     const QTextLine line = laidOut(place.line).lineAt(0);
     const QPointF origin = lineOrigin(place.line);
+    const Place next = nextCharacter(place);
     const qreal left = line.cursorToX(place.column);
-    const qreal right = line.cursorToX(
-        nextCharacter(place).line == place.line ? nextCharacter(place).column : place.column);
+    const qreal right = line.cursorToX(next.line == place.line ? next.column : place.column);
     return QRectF(origin.x() + left, origin.y(), std::max<qreal>(right - left, 1), lineHeight())
         .toAlignedRect();
 }

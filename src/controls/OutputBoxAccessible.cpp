@@ -4,6 +4,8 @@
 
 #include <QAccessibleWidget>
 
+#include <algorithm>
+
 namespace tolvane {
 
 namespace {
