@@ -39,8 +39,15 @@ public:
     CommandProcess(const CommandProcess&) = delete;
     CommandProcess& operator=(const CommandProcess&) = delete;
 
-    // Creates the anonymous pipe. Returns 0, or the Windows error code of the failure.
+    // Creates the anonymous pipe, asking for kPipeBytes. Returns 0, or the Windows error code of
+    // the failure.
     std::int32_t createPipe();
+
+    // What the pipe is asked to hold: what a job writes while the reader waits, also when a job
+    // ends with thousands of quick moves (about a megabyte a second). In a pipe of the system's
+    // usual size such output makes the job wait for the reader, or has the reader wake for every
+    // line. Where the system gives less, runs still work, at a higher cost.
+    static constexpr std::size_t kPipeBytes = 1024 * 1024;
 
     // Starts the command line (UTF-8) with no standard input and both output streams on the
     // pipe, then closes this program's own copy of the pipe's write end. Returns 0, or the

@@ -42,12 +42,6 @@ constexpr long kGatherNanoseconds = 25'000'000;
 constexpr long kFirstGatherNanoseconds = 10'000'000;
 constexpr std::chrono::nanoseconds kGatherInterval{kGatherNanoseconds};
 
-// The pipe holds what a job writes between two gatherings, up to a megabyte a second and more:
-// a job that ends with thousands of quick moves writes at that pace. In the usual 64 KB pipe
-// such output makes the job wait while the reader gathers, or has the reader wake for every
-// line.
-constexpr int kPipeBytes = 1024 * 1024;
-
 // While output keeps streaming, the child's exit is still looked for this often.
 constexpr auto kExitCheckInterval = std::chrono::milliseconds(100);
 
@@ -179,8 +173,7 @@ std::int32_t CommandProcess::createPipe() {
     }
     handles_->readEnd = ends[0];
     handles_->writeEnd = ends[1];
-    // Where the system allows no bigger pipe, the usual one does, only at a higher cost.
-    (void)::fcntl(ends[0], F_SETPIPE_SZ, kPipeBytes);
+    (void)::fcntl(ends[0], F_SETPIPE_SZ, static_cast<int>(kPipeBytes));
     handles_->streamingBytes = drainLimit(ends[0]) / 2;
     // Only our end waits without blocking; the command's end stays an ordinary blocking one.
     ::fcntl(handles_->readEnd, F_SETFL, ::fcntl(handles_->readEnd, F_GETFL) | O_NONBLOCK);

@@ -23,11 +23,6 @@ struct CommandProcess::Handles {
 
 namespace {
 
-// The pipe holds what a job writes while the reader naps: the system's usual few kilobytes would
-// have a job that writes a megabyte a second (thousands of quick moves at its end) wait for the
-// reader again and again.
-constexpr DWORD kPipeBytes = 1024 * 1024;
-
 std::int32_t lastError() {
     return static_cast<std::int32_t>(GetLastError());
 }
@@ -76,7 +71,8 @@ CommandProcess::~CommandProcess() {
 
 std::int32_t CommandProcess::createPipe() {
     SECURITY_ATTRIBUTES attributes = inheritableAttributes();
-    if (!CreatePipe(&handles_->readEnd, &handles_->writeEnd, &attributes, kPipeBytes)) {
+    if (!CreatePipe(&handles_->readEnd, &handles_->writeEnd, &attributes,
+                    static_cast<DWORD>(kPipeBytes))) {
         const std::int32_t error = lastError();
         handles_->readEnd = nullptr;
         handles_->writeEnd = nullptr;
