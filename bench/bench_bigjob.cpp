@@ -106,6 +106,13 @@ double processorSeconds(int who) {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// Of a run's wall time, the part in which none of the processes it started (and has waited for)
+// ran: starting, waiting, and being kept off a processor. The machine's pace changes it far less
+// than it changes either time.
+double stoodStill(double wallSeconds, double childrenProcessorBefore) {
+    return wallSeconds - (processorSeconds(RUSAGE_CHILDREN) - childrenProcessorBefore);
+}
+
 // How often the window's thread has gone to sleep and been woken again so far. While the job
 // runs, each of these is a wake-up of an idle processor, which on a virtual machine costs the
 // job on the other processor too.
@@ -181,7 +188,7 @@ int main(int argc, char** argv) {
         game.writeBatchFile();
         const double jobProcessorBefore = processorSeconds(RUSAGE_CHILDREN);
         bare.push_back(bench::timed([&] { game.runBare(); }));
-        bareIdle.push_back(bare.back() - (processorSeconds(RUSAGE_CHILDREN) - jobProcessorBefore));
+        bareIdle.push_back(stoodStill(bare.back(), jobProcessorBefore));
     };
     const auto runWindow = [&] {
         game.clearResults();
@@ -194,8 +201,7 @@ int main(int argc, char** argv) {
         const auto clicked = bench::Clock::now();
         window.push_back(bench::timed([&] { form.KewlButtons2->click(); }));
         windowProcessor.push_back(processorSeconds(RUSAGE_SELF) - processorBefore);
-        windowIdle.push_back(window.back() -
-                             (processorSeconds(RUSAGE_CHILDREN) - jobProcessorBefore));
+        windowIdle.push_back(stoodStill(window.back(), jobProcessorBefore));
         windowWaits.push_back(double(windowThreadWaits() - waitsBefore));
         aroundJob.push_back(std::chrono::duration<double>(started - clicked).count() +
                             bench::secondsSince(ended));
@@ -252,9 +258,7 @@ int main(int argc, char** argv) {
                 range.first * 100, range.second * 100);
     std::printf("before the interpreter starts and after it ends: %.0f ms (least of %d), %.1f%%\n",
                 fastest(aroundJob) * 1000, rounds, fastest(aroundJob) / fastest(bare) * 100);
-    // Wall time minus the processor time of the job's processes is time in which none of them
-    // ran: starting, waiting, and being kept off a processor. The machine's pace changes it far
-    // less than it changes either time, so it shows finely what the window keeps the job from.
+    // Steadier than the wall times, this shows finely what the window keeps the job from.
     std::vector<double> idleAdded;
     for (std::size_t i = 0; i < bare.size(); ++i) {
         idleAdded.push_back(windowIdle[i] - aroundJob[i] - bareIdle[i]);
