@@ -56,8 +56,12 @@ std::string batchField(std::string_view text) {
 BatchText makeBatchText(const BatchJob& job) {
     BatchText text;
     const std::string& g = job.gameFolder;
-    const std::string tool = batchField(gamepaths::tool(g)) + " ";
+    const GameTool gameTool = job.toolToRun();
+    const std::string tool = batchField(gameTool.program) + " ";
     const bool compress = job.mode == JobMode::Compress;
+    // A native tool takes exactly one file; -nohomedir after it keeps a decompressed file in the
+    // tool's own folder, where the Move line looks for it.
+    const std::string after = !compress && gameTool.native ? " -nohomedir" : "";
     const std::string verb = compress ? "Compress " : "Decompress ";
 
     for (const auto& path : job.paths) {
@@ -69,7 +73,7 @@ BatchText makeBatchText(const BatchJob& job) {
         text.notRepresentable.push_back(g);
     }
     for (const auto& path : job.paths) {
-        text.lines.push_back(tool + verb + batchField(path));
+        text.lines.push_back(tool + verb + batchField(path) + after);
     }
     if (compress) {
         const std::string target = batchField(gamepaths::under(g, gamepaths::kCompressed));
@@ -84,8 +88,7 @@ BatchText makeBatchText(const BatchJob& job) {
                 text.notCompressed.push_back(name);
                 continue;
             }
-            text.lines.push_back("Move " + batchField(gamepaths::inSystemFolder(g, *base)) + " " +
-                                 target);
+            text.lines.push_back("Move " + batchField(gameTool.resultOf(*base)) + " " + target);
         }
     }
     if (!text.ok()) {

@@ -2,6 +2,8 @@
 // The batch file a job runs: one tool line per queued file, then one Move line per file that
 // takes the tool's result into the output folder. Pure text work, no toolkit.
 
+#include "job/GameTool.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +19,9 @@ struct BatchJob {
     std::vector<std::string> paths; // full paths, in the selection list's (sorted) order
     std::vector<std::string> names; // bare names, in the order they were queued
     JobMode mode = JobMode::Compress;
+    // The tool the tool lines run; without one, the game folder's Windows tool.
+    std::optional<GameTool> tool = std::nullopt;
+    GameTool toolToRun() const { return tool.value_or(windowsTool(gameFolder)); }
 };
 
 struct BatchText {

@@ -20,10 +20,4 @@ std::string tool(std::string_view gameFolder) {
     return under(gameFolder, "\\System\\ucc.exe");
 }
 
-std::string inSystemFolder(std::string_view gameFolder, std::string_view name) {
-    std::string path = under(gameFolder, "\\system\\");
-    path += name;
-    return path;
-}
-
 } // namespace tolvane::gamepaths

@@ -26,7 +26,4 @@ std::string batchFileRun(std::string_view gameFolder);
 // The game's package tool, without the blank that follows it in a tool line.
 std::string tool(std::string_view gameFolder);
 
-// Where the tool leaves a decompressed file of this name: the game's System folder.
-std::string inSystemFolder(std::string_view gameFolder, std::string_view name);
-
 } // namespace tolvane::gamepaths

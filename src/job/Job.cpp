@@ -68,10 +68,11 @@ Job takeJob(BatchJob batch) {
     job.replaced = replacedResults(batch);
     job.text = makeBatchText(batch);
     // The tool leaves each decompressed file in the System folder, and the job then moves it out.
+    const GameTool tool = batch.toolToRun();
     if (!compress && !batch.gameFolder.empty()) {
         for (const auto& name : batch.names) {
             auto base = decompressedName(name);
-            if (base && index.holds(gamepaths::inSystemFolder(batch.gameFolder, *base))) {
+            if (base && index.holds(tool.resultOf(*base))) {
                 job.inSystem.push_back(*base);
             }
         }
@@ -81,7 +82,7 @@ Job takeJob(BatchJob batch) {
         if (compress) {
             output.place = path + ".uz";
         } else if (auto base = decompressedName(platform::fileNameOf(path))) {
-            output.place = gamepaths::inSystemFolder(batch.gameFolder, *base);
+            output.place = tool.resultOf(*base);
         }
         output.existedBefore = !output.place.empty() && index.holds(output.place);
         job.toolOutputs.push_back(std::move(output));

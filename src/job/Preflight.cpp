@@ -2,6 +2,7 @@
 
 #include "job/GamePaths.h"
 #include "job/NameList.h"
+#include "platform/winpath.h"
 
 namespace tolvane {
 
@@ -21,8 +22,11 @@ std::optional<Refusal> preflight(const Job& job) {
     // A file of that name already in the System folder (the game's own Core.u, or the tool
     // itself) would be overwritten by the tool and then taken away from the game by the move.
     if (!job.inSystem.empty()) {
-        return Refusal{"These files are already in the game's System folder. Decompressing "
-                       "would replace them and then move them out of it:" +
+        const GameTool tool = batch.toolToRun();
+        const std::string folder = tool.native ? platform::fileNameOf(tool.resultFolder) : "System";
+        return Refusal{"These files are already in the game's " + folder +
+                           " folder. Decompressing "
+                           "would replace them and then move them out of it:" +
                            listedNames(job.inSystem),
                        true};
     }

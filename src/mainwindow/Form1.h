@@ -1,10 +1,12 @@
 #pragma once
 // The main window: the file browser, the mode, the queue, the buttons and the job output.
 
+#include "common/GameSearch.h"
 #include "job/Job.h"
 #include "job/Progress.h"
 #include "platform/folderwindow.h"
 #include "runner/ReadOutput.h"
+#include "ui/FolderChooser.h"
 #include "ui/MessageBoxes.h"
 
 #include <QMainWindow>
@@ -50,6 +52,10 @@ public:
         std::function<void()> endProgram;
         // Opens folder windows; null: the folder window program beside the executable.
         platform::FolderWindowLauncher* folders = nullptr;
+        // The desktop's folder dialog; null: the real one.
+        ui::FolderChooser* folderChooser = nullptr;
+        // A host folder named on the command line, looked at before anywhere else.
+        std::string namedFolder = {};
     };
 
     Form1();
@@ -108,6 +114,8 @@ public:
     // Big jobs: stopping one, leaving out files already done, files dropped from a file manager
     // (host paths), and the progress of a running job.
     void mnuStop_Click();
+    // Lets the user choose the game folder, which is remembered and counts at once.
+    void mnuGame_Click();
     void mnuSkip_Click();
     void OLEDragDrop(const QList<QUrl>& dropped);
 
@@ -132,6 +140,7 @@ public:
     QAction* mnuOpen = nullptr;
     QAction* mnuSkip = nullptr;
     QAction* mnuStop = nullptr;
+    QAction* mnuGame = nullptr;
     QMenu* mnuQuick = nullptr;
     QAction* mnuMaps = nullptr;
     QAction* mnuSystem = nullptr;
@@ -190,6 +199,13 @@ private:
     // the end of List2.
     void queueFiles(const QString& folder, const QStringList& names);
     void buildJobExtras();
+    void buildGameFolderMenu();
+    // Where the game is: found, or asked of the user when it is nowhere to be found.
+    GameLocation locateGame();
+    std::optional<GameLocation> askForGameFolder();
+    // The browser on the game folder, with its output folders made.
+    void showGameFolder();
+    ui::FolderChooser& folderChooser();
     void beginProgress(const Job& job);
     void showProgress();
     void endProgress();
@@ -200,6 +216,7 @@ private:
     Services services_;
     std::unique_ptr<ui::MessageBoxes> ownMessages_;
     ui::MessageBoxes* messages_ = nullptr;
+    std::unique_ptr<ui::FolderChooser> ownFolderChooser_;
     QPointer<QWidget> splash_;
     bool loaded_ = false;
     bool closing_ = false;

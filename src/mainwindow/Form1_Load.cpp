@@ -8,6 +8,7 @@
 #include "job/GamePaths.h"
 #include "platform/files.h"
 #include "platform/hostpath.h"
+#include "ui/QtFolderChooser.h"
 
 #include <QRadioButton>
 
@@ -61,18 +62,34 @@ std::string startFolder(const std::string& gameFolder) {
 } // namespace
 
 void Form1::Form_Load() {
+    Module1::setGameLocation(locateGame());
+    showGameFolder();
+    Option1->setChecked(true);
+}
+
+ui::FolderChooser& Form1::folderChooser() {
+    if (services_.folderChooser) {
+        return *services_.folderChooser;
+    }
+    if (!ownFolderChooser_) {
+        ownFolderChooser_ = std::make_unique<QtFolderChooser>(this);
+    }
+    return *ownFolderChooser_;
+}
+
+void Form1::showGameFolder() {
     const std::string gameFolder = Module1::GetGameFolder();
     // Made before the folder list is filled, so that it shows them from the start.
     createOutputFolders(gameFolder);
 
-    // The drive list shows the drive of the folder the folder list starts on.
+    // The drive list shows the drive of the folder the folder list starts on, among the drives
+    // under which the game is seen.
     const std::string start = startFolder(gameFolder);
+    Drive1->refresh();
     Drive1->setDrive(driveOf(start));
     if (!start.empty()) {
         Dir1->setPath(QString::fromStdString(start));
     }
-
-    Option1->setChecked(true);
 }
 
 void Form1::Form_Unload() {

@@ -25,4 +25,9 @@ std::optional<std::filesystem::path> toHostPath(std::string_view winPath);
 // The Windows path under which the host path is seen; nothing when no drive covers it.
 std::optional<std::string> toWindowsPath(const std::filesystem::path& hostPath);
 
+// Which drives this program and the programs it starts see from now on: those of the Wine
+// prefix at that host path, or with an empty path the host's own root as Z: (a game installed
+// without Wine). Windows has only its own drives, so there it does nothing.
+void selectDrives(const std::string& winePrefix);
+
 } // namespace tolvane::platform

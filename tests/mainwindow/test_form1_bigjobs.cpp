@@ -148,6 +148,7 @@ private slots:
 
     void droppedFilesAndFoldersAreQueuedAndThoseOutsideTheDrivesRefused() {
         test::TempPrefix prefix; // only C:, so the prefix's own folder lies outside every drive
+        prefix.installGame("UT");
         prefix.makeFile("UT/Maps/DM-A.unr");
         prefix.makeFile("UT/Maps/readme.txt");
         prefix.makeFile("UT/Music/Song.umx");

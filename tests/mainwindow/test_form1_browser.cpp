@@ -40,6 +40,7 @@ struct Browser {
     Form1& form = *f.form;
 
     Browser(std::initializer_list<const char*> files, const QString& folder) {
+        prefix.installGame("Games/UT");
         for (const char* name : files) {
             prefix.makeFile(name);
         }

@@ -34,7 +34,7 @@ struct Window {
         for (const char* sub : kGameFolders) {
             prefix.makeFile(std::string("UT/") + sub + "/in-" + sub + ".txt");
         }
-        prefix.setGameFolder("C:\\UT");
+        prefix.installGame("UT");
         form.Show();
         form.List1->addItem(QStringLiteral("C:\\UT\\Maps\\in-Maps.txt"));
     }
@@ -46,33 +46,39 @@ class Form1GameFolderTest : public QObject {
     Q_OBJECT
 private slots:
     // The drive list shows the drive of the folder list's folder, which shows the output
-    // folders made at start; nothing is made outside an existing game folder.
+    // folders made at start; nothing is made outside an existing game folder. A registry value
+    // naming no game is said, and the browser starts as near to it as it can.
     void startsOnTheGameFolderWithItsOutputFolders_data() {
         QTest::addColumn<QString>("game");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QStringList>("subFolders");
-        const QStringList made{"Compressed", "Decompressed", "Maps"};
+        QTest::addColumn<bool>("found");
+        const QStringList made{"Compressed", "Decompressed", "Maps", "System"};
         QTest::newRow("on C:") << "C:\\UT"
-                               << "C:\\UT" << made;
+                               << "C:\\UT" << made << true;
         QTest::newRow("on D:, trailing \\") << "D:\\UT\\"
-                                            << "D:\\UT" << made;
+                                            << "D:\\UT" << made << true;
         QTest::newRow("drive missing") << "E:\\Games\\UT"
-                                       << "C:\\" << QStringList{"Elsewhere", "UT"};
+                                       << "C:\\" << QStringList{"Elsewhere", "UT"} << false;
         QTest::newRow("vanished") << "C:\\Elsewhere\\Gone"
-                                  << "C:\\Elsewhere" << QStringList();
+                                  << "C:\\Elsewhere" << QStringList{"System"} << false;
         // An output folder that cannot be made because a file holds its name.
-        QTest::newRow("Compressed a file") << "C:\\Elsewhere"
-                                           << "C:\\Elsewhere" << QStringList{"Decompressed"};
+        QTest::newRow("Compressed a file")
+            << "C:\\Elsewhere"
+            << "C:\\Elsewhere" << QStringList{"Decompressed", "System"} << true;
     }
     void startsOnTheGameFolderWithItsOutputFolders() {
         QFETCH(QString, game);
         QFETCH(QString, shown);
         QFETCH(QStringList, subFolders);
+        QFETCH(bool, found);
         test::TempPrefix prefix;
         prefix.addDrive('D', prefix.driveC());
         prefix.makeFile("UT/Maps/DM-Deck16.unr");
+        prefix.makeFile("UT/System/UCC.EXE");
         prefix.makeFile("UT/Compressed/x.unr.uz");
         prefix.makeFile("Elsewhere/Compressed", "not a folder");
+        prefix.makeFile("Elsewhere/System/ucc.exe");
         prefix.setGameFolder(game.toStdString());
         test::Form1Fixture f;
         f.form->Show();
@@ -84,7 +90,8 @@ private slots:
         }
         QCOMPARE(children, subFolders);
         QVERIFY(f.form->Option1->isChecked());
-        QVERIFY(f.messages.shown.empty());
+        QCOMPARE(f.messages.shown.size(), std::size_t{found ? 0u : 1u});
+        QCOMPARE(f.chooser.starts.size(), std::size_t{found ? 0u : 1u});
         QVERIFY(!fs::exists(prefix.driveC() / "Decompressed"));
     }
 

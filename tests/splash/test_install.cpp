@@ -37,7 +37,7 @@ private slots:
         QFile file(entry);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArrayList lines = file.readAll().split('\n');
-        QVERIFY(lines.contains("Exec=tolvane") && lines.contains("Icon=tolvane"));
+        QVERIFY(lines.contains("Exec=tolvane %f") && lines.contains("Icon=tolvane"));
         const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
         if (validator.isEmpty()) {
             QSKIP("desktop-file-validate is not installed");

@@ -44,6 +44,12 @@ public:
                            value.toStdString() + "\"\n",
                        win64);
     }
+    // The game installed in a folder below C: (its tool is a placeholder), and the registry
+    // naming it.
+    void installGame(const std::string& relative) {
+        makeFile(relative + "/System/ucc.exe", "MZ");
+        setGameFolder("C:\\" + relative);
+    }
     std::filesystem::path makeFile(const std::string& relative, const std::string& content = "x") {
         makeFolder(std::filesystem::path(relative).parent_path().string());
         std::ofstream(driveC() / relative, std::ios::binary) << content;

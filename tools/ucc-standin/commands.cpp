@@ -28,10 +28,13 @@ void fail(Output output, const std::string& subject, const std::string& reason) 
 
 // The host file an argument names: the host path as given, else a Windows path through the drive
 // mapping of the Wine prefix.
-std::optional<fs::path> resolveInput(const std::string& argument) {
+std::optional<fs::path> resolveInput(const std::string& argument, Output output) {
     std::error_code code;
     if (const fs::path given = pathFromUtf8(argument); fs::exists(given, code)) {
         return given;
+    }
+    if (output.native) {
+        return std::nullopt;
     }
     if (auto host = platform::toHostPath(argument); host && fs::exists(*host, code)) {
         return host;
@@ -48,9 +51,9 @@ std::string printable(std::string text) {
 
 // How a file is named in the output: the Windows path the user queued when the prefix maps the
 // host path back, else the argument as given.
-std::string displayName(const std::string& argument) {
+std::string displayName(const std::string& argument, Output output) {
     const fs::path path = pathFromUtf8(argument);
-    if (path.is_absolute()) {
+    if (path.is_absolute() && !output.native) {
         if (auto windows = platform::toWindowsPath(path)) {
             return *windows;
         }
@@ -58,8 +61,8 @@ std::string displayName(const std::string& argument) {
     return argument;
 }
 
-std::string displayName(const fs::path& path) {
-    return displayName(utf8Of(path));
+std::string displayName(const fs::path& path, Output output) {
+    return displayName(utf8Of(path), output);
 }
 
 std::string percentOf(std::size_t part, std::size_t whole) {
@@ -69,12 +72,16 @@ std::string percentOf(std::size_t part, std::size_t whole) {
 } // namespace
 
 bool compressFile(const std::string& argument, Output output) {
-    const std::optional<fs::path> source = resolveInput(argument);
+    return compressFileTo(argument, {}, output);
+}
+
+bool compressFileTo(const std::string& argument, const fs::path& resultPlace, Output output) {
+    const std::optional<fs::path> source = resolveInput(argument, output);
     if (!source) {
         fail(output, argument, "file not found");
         return false;
     }
-    const std::string shown = displayName(argument);
+    const std::string shown = displayName(argument, output);
     output.out << "Compressing " << shown << "\n";
     const std::string name = utf8Of(source->filename());
     if (auto problem = uz::storedNameProblem(name)) {
@@ -93,18 +100,29 @@ bool compressFile(const std::string& argument, Output output) {
                    << " does not start with the package tag; compressing it anyway\n";
     }
     const uz::Bytes packed = uz::compressUz(data, name);
-    fs::path target = *source;
-    target += ".uz";
+    fs::path target = resultPlace;
+    if (target.empty()) {
+        target = *source;
+        target += ".uz";
+    }
+    std::error_code code;
+    fs::create_directories(target.parent_path(), code);
     if (!writeFileAtomically(target, packed, error)) {
         fail(output, argument, error);
         return false;
     }
-    output.out << "Compressed " << shown << " -> " << shown << ".uz (" << packed.size() << " bytes";
-    if (!data.empty()) {
-        output.out << ", " << percentOf(packed.size(), data.size());
+    if (output.native) {
+        output.out << "Compressed " << shown << " -> " << utf8Of(target) << " ("
+                   << (data.empty() ? "0%" : percentOf(packed.size(), data.size())) << ")\n";
+    } else {
+        output.out << "Compressed " << shown << " -> " << shown << ".uz (" << packed.size()
+                   << " bytes";
+        if (!data.empty()) {
+            output.out << ", " << percentOf(packed.size(), data.size());
+        }
+        output.out << ")\n";
     }
-    output.out << ")\n";
-    if (packed.size() > data.size()) {
+    if (packed.size() > data.size() && !output.native) {
         output.out << "Warning: " << shown << ".uz is larger than its source; game clients "
                    << "before version 469 crash on such files\n";
     }
@@ -113,12 +131,12 @@ bool compressFile(const std::string& argument, Output output) {
 }
 
 bool decompressFile(const std::string& argument, const fs::path& targetFolder, Output output) {
-    const std::optional<fs::path> source = resolveInput(argument);
+    const std::optional<fs::path> source = resolveInput(argument, output);
     if (!source) {
         fail(output, argument, "file not found");
         return false;
     }
-    const std::string shown = displayName(argument);
+    const std::string shown = displayName(argument, output);
     output.out << "Decompressing " << shown << "\n";
     uz::Bytes file;
     std::string error;
@@ -152,7 +170,7 @@ bool decompressFile(const std::string& argument, const fs::path& targetFolder, O
         fail(output, argument, error);
         return false;
     }
-    output.out << "Decompressed " << shown << " -> " << displayName(target) << " ("
+    output.out << "Decompressed " << shown << " -> " << displayName(target, output) << " ("
                << contents.data.size() << " bytes)\n";
     output.out.flush();
     return true;

@@ -11,10 +11,16 @@ namespace tolvane::standin {
 struct Output {
     std::ostream& out;
     std::ostream& err;
+    // As the game's native tool: files are host paths only, and are shown as given.
+    bool native = false;
 };
 
 // Writes `<file>.uz` beside the file, storing the file's name.
 bool compressFile(const std::string& argument, Output output);
+
+// Writes the file's .uz to `target`, or beside the file when `target` is empty.
+bool compressFileTo(const std::string& argument, const std::filesystem::path& target,
+                    Output output);
 
 // Writes the name stored in the .uz file into `targetFolder`.
 bool decompressFile(const std::string& argument, const std::filesystem::path& targetFolder,

@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "filesio.h"
+#include "native.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,7 +36,11 @@ constexpr const char* kHelp =
     "Files are host paths or Windows paths of the Wine prefix. The exit status is 0 when\n"
     "every file was processed, 1 when one failed, 2 for a bad command line.\n"
     "UCC_STANDIN_PACE_MS=<n> makes it take n milliseconds over each file, as the real tool\n"
-    "takes its time over a big map, so that a job can be watched.\n";
+    "takes its time over a big map, so that a job can be watched.\n"
+    "\n"
+    "Installed under the name of the game's native Linux tool (ucc-bin-amd64 ...), it follows\n"
+    "that tool's rules instead: one host path per run, Decompress results in ~/.utpg/System\n"
+    "unless -nohomedir follows the file, \"Exiting due to error\" and status 1 on failure.\n";
 
 bool sameWord(const std::string& a, const char* b) {
     std::string lower;
@@ -113,6 +118,12 @@ std::chrono::milliseconds pace() {
 }
 
 int run(const std::vector<std::string>& args) {
+#ifndef _WIN32
+    if (tolvane::standin::runsAsNativeTool()) {
+        std::this_thread::sleep_for(pace());
+        return tolvane::standin::runNative(args, {std::cout, std::cerr, true});
+    }
+#endif
     if (args.empty() || sameWord(args[0], "--help") || sameWord(args[0], "-h") ||
         sameWord(args[0], "help") || sameWord(args[0], "/?")) {
         std::cout << kHelp;

@@ -2,9 +2,13 @@
 
 #include "platform/codepage.h"
 #include "platform/posix/foldernames.h"
+#include "platform/regfile.h"
+#include "platform/registry.h"
 #include "platform/winpath.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string_view>
 #include <system_error>
 
@@ -15,7 +19,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Set to "host" by selectDrives when the game needs no Wine prefix.
+constexpr const char* kDrivesVariable = "TOLVANE_DRIVES";
+
 fs::path driveLink(const fs::path& root, char letter) {
+    if (root.empty()) { // the host: Z: is its root, and there is no other drive
+        return letter == 'Z' || letter == 'z' ? fs::path("/") : fs::path();
+    }
     std::string name;
     name += static_cast<char>(letter >= 'A' && letter <= 'Z' ? letter + 32 : letter);
     name += ':';
@@ -66,6 +76,10 @@ std::optional<std::string> findIgnoringCase(const fs::path& folder, const std::s
 WinePrefix::WinePrefix(fs::path root) : root_(std::move(root)) {}
 
 std::optional<WinePrefix> WinePrefix::fromEnvironment(std::string* whyNot) {
+    if (const char* drives = std::getenv(kDrivesVariable);
+        drives && std::string_view(drives) == "host") {
+        return host();
+    }
     const char* env = std::getenv("WINEPREFIX");
     if (env && *env) {
         fs::path p(env);
@@ -93,7 +107,7 @@ std::vector<DriveInfo> WinePrefix::drives() const {
         fs::path link = driveLink(root_, letter);
         std::error_code ec;
         auto status = fs::symlink_status(link, ec);
-        if (ec || !fs::exists(status)) {
+        if (link.empty() || ec || !fs::exists(status)) {
             continue;
         }
         DriveInfo info;
@@ -114,7 +128,7 @@ std::optional<fs::path> WinePrefix::toHost(std::string_view winPath) const {
     }
     fs::path drive = driveLink(root_, letter);
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(drive, ec))) {
+    if (drive.empty() || !fs::exists(fs::symlink_status(drive, ec))) {
         return std::nullopt;
     }
     std::vector<std::string> resolved;
@@ -192,6 +206,35 @@ std::optional<std::string> WinePrefix::toWindows(const fs::path& hostPath) const
         bestLength = length;
     }
     return best;
+}
+
+std::string WinePrefix::registryText(std::string_view fullPath) const {
+    const auto path = splitRegistryPath(fullPath);
+    if (isHost() || !path) {
+        return {};
+    }
+    const char* file = path->hive == RegistryHive::LocalMachine ? "system.reg" : "user.reg";
+    std::ifstream in(root_ / file, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in && !in.eof()) {
+        return {};
+    }
+    return findRegistryText(text.str(), path->key, path->value).value_or(std::string{});
+}
+
+void selectDrives(const std::string& winePrefix) {
+    // The programs a job starts (the interpreter, wine, the folder window) inherit the choice.
+    if (winePrefix.empty()) {
+        ::setenv(kDrivesVariable, "host", 1);
+        ::unsetenv("WINEPREFIX");
+    } else {
+        ::unsetenv(kDrivesVariable);
+        ::setenv("WINEPREFIX", winePrefix.c_str(), 1);
+    }
 }
 
 std::vector<DriveInfo> listDrives() {

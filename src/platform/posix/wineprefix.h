@@ -1,5 +1,7 @@
 #pragma once
-// A Wine prefix: the folder that holds the drives (dosdevices) and the registry files.
+// A Wine prefix: the folder that holds the drives (dosdevices) and the registry files. Or, for a
+// game installed natively with no prefix at all, the host itself: its root is drive Z:, as in
+// every Wine prefix, so that one path model serves both.
 
 #include "platform/hostpath.h"
 
@@ -15,10 +17,20 @@ class WinePrefix {
 public:
     explicit WinePrefix(std::filesystem::path root);
 
-    // $WINEPREFIX, else ~/.wine. A relative $WINEPREFIX is refused, as Wine refuses it.
+    // No prefix: the host's root as drive Z: and no other drive, and no registry.
+    static WinePrefix host() { return WinePrefix({}); }
+
+    // The drives this program and the programs it starts work with: the host's own when
+    // TOLVANE_DRIVES is "host", else $WINEPREFIX, else ~/.wine. A relative $WINEPREFIX is
+    // refused, as Wine refuses it.
     static std::optional<WinePrefix> fromEnvironment(std::string* whyNot = nullptr);
 
     const std::filesystem::path& root() const { return root_; }
+    bool isHost() const { return root_.empty(); }
+
+    // A registry value as readRegistryText reads it, from this prefix's registry files; empty
+    // for the host, which has none.
+    std::string registryText(std::string_view fullPath) const;
     std::vector<DriveInfo> drives() const;
 
     // Resolves component by component: an exact match first, else the entry that differs only in

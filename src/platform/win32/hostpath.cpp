@@ -33,4 +33,6 @@ std::optional<std::string> toWindowsPath(const fs::path& hostPath) {
     return narrowToUtf8Wide(fs::absolute(hostPath).native());
 }
 
+void selectDrives(const std::string&) {}
+
 } // namespace tolvane::platform
