@@ -86,12 +86,17 @@ struct Place {
 };
 
 std::optional<GameLocation> lookAt(const Place& place) {
+    if (place.folder.empty() && place.prefix.empty()) {
+        return std::nullopt; // only said: a kind of place of which there is none
+    }
     if (place.folder.empty()) {
         const platform::WinePrefix prefix{fs::path(place.prefix)};
         const std::string folder = prefix.registryText(Module1::kGameFolderValue);
         const auto host = folder.empty() ? std::nullopt : prefix.toHost(folder);
+        std::error_code code;
         if (host && holdsGame(*host)) {
-            return GameLocation{folder, place.prefix, true, host->string()};
+            return GameLocation{folder, place.prefix, true,
+                                fs::weakly_canonical(*host, code).string()};
         }
         return std::nullopt;
     }
@@ -160,6 +165,9 @@ std::vector<Place> steamPlaces(const fs::path& home, const fs::path& dataHome) {
             places.push_back({"Steam library " + library.string(), {}, apps / "common" / folder});
         }
     }
+    if (places.empty()) {
+        places.push_back({"Steam's libraries (none found)", {}, {}});
+    }
     return places;
 }
 
@@ -201,6 +209,9 @@ std::vector<Place> lutrisPlaces(const fs::path& home, const fs::path& dataHome,
             {"the registry of Lutris's prefix " + prefix.string(), prefix.string(), {}});
         places.push_back(
             {"Lutris's prefix " + prefix.string(), {}, prefix / "drive_c" / "UnrealTournament"});
+    }
+    if (places.empty()) {
+        places.push_back({"Lutris's prefixes (none found)", {}, {}});
     }
     return places;
 }
