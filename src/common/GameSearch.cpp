@@ -277,8 +277,7 @@ std::optional<GameLocation> locateFolder(const fs::path& hostFolder, std::string
     // A folder inside a Wine prefix is seen through that prefix's drives, so that its Windows
     // tool runs in the prefix it was installed in.
     for (fs::path at = folder; at.has_relative_path(); at = at.parent_path()) {
-        if (fs::is_directory(at / "dosdevices", code) &&
-            fs::is_regular_file(at / "system.reg", code)) {
+        if (fs::is_directory(at / "dosdevices", code)) {
             if (std::string windows = windowsPathIn(platform::WinePrefix(at), folder);
                 !windows.empty()) {
                 return GameLocation{windows, at.string(), false, cleaned};

@@ -34,6 +34,7 @@ BatchJob Form1::queuedJob() const {
     batch.paths = entriesOf(List1);
     batch.names = entriesOf(List2);
     batch.mode = Option2->isChecked() ? JobMode::Decompress : JobMode::Compress;
+    batch.tool = gameTool(batch.gameFolder);
     return batch;
 }
 

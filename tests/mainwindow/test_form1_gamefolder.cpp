@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 
 using namespace tolvane;
@@ -45,6 +46,13 @@ struct Window {
 class Form1GameFolderTest : public QObject {
     Q_OBJECT
 private slots:
+    // No folder chosen in an earlier run counts.
+    void init() {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tolvane"),
+                  QStringLiteral("Tolvane"))
+            .clear();
+    }
+
     // The drive list shows the drive of the folder list's folder, which shows the output
     // folders made at start; nothing is made outside an existing game folder. A registry value
     // naming no game is said, and the browser starts as near to it as it can.
@@ -155,6 +163,67 @@ private slots:
         QCOMPARE(w.f.folders.opened, Opened({"C:\\UT2\\Maps", "C:\\UT2\\Music", "C:\\UT\\Maps"}));
         QCOMPARE(w.form.Dir1->path(), QStringLiteral("C:\\UT2\\Maps"));
         QCOMPARE(w.f.endRequests, 0);
+    }
+
+    // With the game nowhere, a box says where Tolvane looked and the folder dialog follows; the
+    // folder chosen counts at once, is remembered across a restart, and when it has gone, the
+    // box says so and asks again. A named folder that cannot serve is said, and the search goes
+    // on; Options > Choose Game Folder moves everything to the new folder.
+    void asksForTheGameWhenItIsNowhereAndRemembersTheChoice() {
+        test::TempPrefix prefix;                               // a prefix without the game
+        const fs::path chosen = prefix.makeFolder("Redirect"); // packages only, no tool
+        prefix.makeFile("Redirect/Maps/CTF-Face.unr");
+        {
+            test::Form1Fixture f;
+            f.form->Show();
+            QCOMPARE(f.messages.shown.size(), std::size_t{1});
+            QVERIFY(f.messages.shown[0].text.starts_with(
+                "Tolvane could not find Unreal Tournament. It looked in:"));
+            QVERIFY(f.messages.shown[0].text.find(prefix.root().string()) != std::string::npos);
+            QCOMPARE(f.form->Drive1->count(), 1); // cancelled: the prefix's drives
+        }
+        test::Form1Fixture first;
+        first.chooser.answers = {chosen.string()};
+        first.form->Show();
+        QCOMPARE(first.form->Dir1->path(), QStringLiteral("C:\\Redirect"));
+        QVERIFY(fs::is_directory(chosen / "Compressed"));
+        first.form->mnuMaps->trigger();
+        QCOMPARE(first.form->File1->fileName(0), QStringLiteral("CTF-Face.unr"));
+
+        test::Form1Fixture restarted;
+        restarted.form->Show();
+        QCOMPARE(restarted.form->Dir1->path(), QStringLiteral("C:\\Redirect"));
+        QVERIFY(restarted.messages.shown.empty());
+        const fs::path other = prefix.makeFolder("Other");
+        restarted.chooser.answers = {(prefix.root() / "no such folder").string(), other.string()};
+        restarted.form->mnuGame->trigger();
+        restarted.form->mnuGame->trigger();
+        QCOMPARE(restarted.messages.shown,
+                 Boxes({{"The folder " + (prefix.root() / "no such folder").string() +
+                             " does not exist.",
+                         "Tolvane", 16}}));
+        QCOMPARE(restarted.form->Dir1->path(), QStringLiteral("C:\\Other"));
+        restarted.form->mnuopComp->trigger();
+        QCOMPARE(restarted.folders.opened, Opened({"C:\\Other\\Compressed"}));
+
+        fs::remove_all(other);
+        test::Form1Fixture vanished;
+        vanished.form->Show();
+        QCOMPARE(vanished.messages.shown.size(), std::size_t{1});
+        QVERIFY(vanished.messages.shown[0].text.starts_with(
+            "The game folder you chose is no longer there."));
+        QCOMPARE(vanished.chooser.starts.size(), std::size_t{1});
+
+        test::Form1Fixture named;
+        named.form = std::make_unique<Form1>(Form1::Services{&named.messages, [] {}, &named.folders,
+                                                             &named.chooser, "/no/such/game"});
+        prefix.installGame("UT");
+        named.form->Show();
+        QCOMPARE(named.messages.shown,
+                 Boxes({{"The folder /no/such/game does not exist.\n\nTolvane looks for the game "
+                         "in its usual places.",
+                         "Tolvane", 48}}));
+        QCOMPARE(named.form->Dir1->path(), QStringLiteral("C:\\UT"));
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -204,6 +205,57 @@ private slots:
         }
         QVERIFY2(passes >= 1 && passes <= took.elapsed() / 4 + 2,
                  qPrintable(QString::number(passes)));
+    }
+
+    // A native install with no Wine at all: the game's own Linux tool runs directly, takes full
+    // host paths, leaves Decompress results in its own folder, and nothing stays in ~/.utpg.
+    void runsTheNativeToolOfAnInstallWithoutWine() {
+        QTemporaryDir dir;
+        const fs::path game = fs::path(dir.path().toStdString()) / "Unreal Tournament";
+        fs::create_directories(game / "System64");
+        fs::create_directories(game / "Maps");
+        fs::copy_file(test::GameFolder::binary("ucc-standin"), game / "System64" / "ucc-bin-amd64");
+        std::ofstream(game / "System64" / "Engine.u") << "the game's own";
+        for (const char* name : {"CTF-Face.unr", "DM-Deck16.unr"}) {
+            std::ofstream(game / "Maps" / name) << test::GameFolder::package(name);
+        }
+        test::Form1Fixture f;
+        f.form = std::make_unique<Form1>(Form1::Services{&f.messages, [&f] { ++f.endRequests; },
+                                                         &f.folders, &f.chooser, game.string()});
+        Form1& form = *f.form;
+        form.Show();
+        const QString windowsGame = "Z:" + QString::fromStdString(game.string()).replace('/', '\\');
+        QCOMPARE(form.Dir1->path(), windowsGame);
+        QString output;
+        f.messages.onShow = [&](const test::ShownBox&) { output = form.txtOutput->toPlainText(); };
+        const auto run = [&](const QString& folder, int answer) {
+            QVERIFY(form.Dir1->setPath(windowsGame + folder));
+            form.File1->selectAll();
+            form.KewlButtons1->click();
+            f.messages.answers = {answer};
+            form.KewlButtons2->click();
+            QCOMPARE(
+                f.messages.shown.back(),
+                (test::ShownBox{"Compiling Completed! Would you like to eixt?", "Success!", 4}));
+        };
+        run(QStringLiteral("\\Maps"), ui::kIdNo);
+        // The folder's blank has its fields quoted.
+        QVERIFY2(output.contains('"' + windowsGame + "\\System64\\ucc-bin-amd64\" Compress \"" +
+                                 windowsGame + "\\Maps\\CTF-Face.unr\""),
+                 qPrintable(output));
+        form.Option2->setChecked(true);
+        run(QStringLiteral("\\Compressed"), ui::kIdYes);
+        QVERIFY2(output.contains("DM-Deck16.unr.uz\" -nohomedir"), qPrintable(output));
+        for (const char* name : {"CTF-Face.unr", "DM-Deck16.unr"}) {
+            QVERIFY(fs::exists(game / "Compressed" / (std::string(name) + ".uz")));
+            QCOMPARE(test::readFile(game / "Decompressed" / name), test::GameFolder::package(name));
+            QVERIFY(!fs::exists(game / "System64" / name));
+        }
+        QCOMPARE(f.messages.shown.size(), std::size_t{2});
+        const fs::path home = std::getenv("HOME");
+        for (const auto& entry : fs::recursive_directory_iterator(home / ".utpg")) {
+            QVERIFY2(entry.is_directory(), entry.path().c_str());
+        }
     }
 };
 
