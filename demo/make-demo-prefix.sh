@@ -5,14 +5,27 @@
 #   PREFIX/drive_c/UnrealTournament/System/ucc.exe, the stand-in tool (when given)
 #   PREFIX/system.reg naming C:\UnrealTournament as the game folder
 # Usage: make-demo-prefix.sh PREFIX [STAND_IN_TOOL]
+#
+# Or a game folder as OldUnreal's native Linux build installs it, with no Wine at all: the same
+# packages, and the stand-in as the native tool of this machine (System64/ucc-bin-amd64 on x86_64)
+# Usage: make-demo-prefix.sh --native GAME_FOLDER STAND_IN_TOOL
 set -euo pipefail
+native=""
+if [ "${1:-}" = "--native" ]; then
+    native=1
+    shift
+fi
 prefix="$1"
 standin="${2:-}"
 game="$prefix/drive_c/UnrealTournament"
+[ -z "$native" ] || game="$prefix"
 
-mkdir -p "$prefix/dosdevices" "$game"/{Maps,Music,Sounds,System,Textures}
-ln -sfn ../drive_c "$prefix/dosdevices/c:"
-ln -sfn / "$prefix/dosdevices/z:"
+mkdir -p "$game"/{Maps,Music,Sounds,System,Textures}
+if [ -z "$native" ]; then
+    mkdir -p "$prefix/dosdevices"
+    ln -sfn ../drive_c "$prefix/dosdevices/c:"
+    ln -sfn / "$prefix/dosdevices/z:"
+fi
 
 # A sample package: the package tag, then text that compresses well, then some varied bytes.
 make_package() {
@@ -37,6 +50,17 @@ make_package "$game/Textures/DemoTextures.utx" DemoTextures 1200
 printf 'T' >"$game/Textures/Tiny.utx"
 make_package "$game/System/DemoMod.u" DemoMod 300
 
+if [ -n "$native" ]; then
+    case "$(uname -m)" in
+        aarch64) tool="SystemARM64/ucc-bin-arm64" ;;
+        i?86) tool="System/ucc-bin-x86" ;;
+        *) tool="System64/ucc-bin-amd64" ;;
+    esac
+    mkdir -p "$game/$(dirname "$tool")"
+    install -m 0755 "$standin" "$game/$tool"
+    echo "Demo game folder (native install): $game"
+    exit 0
+fi
 if [ -n "$standin" ]; then
     install -m 0755 "$standin" "$game/System/ucc.exe"
 fi

@@ -18,6 +18,8 @@ rm -rf "$prefix"
 "$here/demo/make-demo-prefix.sh" "$prefix" "$bin/ucc-standin"
 export WINEPREFIX="$prefix"
 unset ComSpec
+# A game folder chosen in Tolvane before is not the demo's.
+export XDG_CONFIG_HOME="$build/demo-config"
 # The stand-in tool takes its time over each file, as the game's own does over a big map, so
 # that a job's progress can be watched.
 export UCC_STANDIN_PACE_MS="${UCC_STANDIN_PACE_MS:-150}"
@@ -25,7 +27,7 @@ game="$prefix/drive_c/UnrealTournament"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${TOLVANE_DEMO_HEADLESS:-}" ]; then
     echo "Starting Tolvane on the demo game folder (WINEPREFIX=$prefix)."
-    exec "$bin/tolvane"
+    exec "$bin/tolvane" "$game"
 fi
 
 shots="$build/demo-screenshots"
@@ -36,6 +38,16 @@ cd "$game"
 xvfb-run -a -s "-screen 0 1024x768x24" timeout 300 "$bin/tolvane-demo-driver" "$shots"
 pkill -f "$bin/tolvane-folder" 2>/dev/null || true
 
+# The same steps on a game installed as OldUnreal's native Linux build: no Wine prefix, the
+# game's own Linux tool (here the stand-in under its name), named on the command line.
+native="$build/demo-native/UnrealTournament"
+rm -rf "$build/demo-native"
+"$here/demo/make-demo-prefix.sh" --native "$native" "$bin/ucc-standin"
+echo "The same steps on the native install:"
+(cd "$native" && env -u WINEPREFIX xvfb-run -a -s "-screen 0 1024x768x24" timeout 300 \
+    "$bin/tolvane-demo-driver" "$shots/native" "$native")
+pkill -f "$bin/tolvane-folder" 2>/dev/null || true
+
 echo
 echo "Files produced by the Compress job ($game/Compressed):"
 ls -l "$game/Compressed"
@@ -43,5 +55,8 @@ echo
 echo "Files produced by the Decompress job ($game/Decompressed):"
 ls -l "$game/Decompressed"
 echo
-echo "Screenshots of each stage: $shots"
-ls "$shots"
+echo "Files produced on the native install:"
+ls -l "$native/Compressed" "$native/Decompressed"
+echo
+echo "Screenshots of each stage: $shots (the native install's in $shots/native)"
+ls "$shots" "$shots/native"

@@ -5,7 +5,8 @@
 // answer No, queue the results, Start a Decompress job, answer Yes. It saves a screenshot of
 // every stage and prints each job's output.
 //
-// Usage: tolvane-demo-driver SCREENSHOT_FOLDER   (WINEPREFIX names the demo prefix)
+// Usage: tolvane-demo-driver SCREENSHOT_FOLDER [GAME_FOLDER]
+// (without a game folder, Tolvane finds the game as usual, WINEPREFIX naming the demo prefix)
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
@@ -163,7 +164,7 @@ void compressStage(tolvane::Form1* form) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: tolvane-demo-driver SCREENSHOT_FOLDER\n");
+        std::fprintf(stderr, "usage: tolvane-demo-driver SCREENSHOT_FOLDER [GAME_FOLDER]\n");
         return 2;
     }
     gShots = QString::fromLocal8Bit(argv[1]);
@@ -171,7 +172,12 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     tolvane::useProgramIcon();
 
-    QPointer<tolvane::frmSplash> splash = new tolvane::frmSplash();
+    tolvane::Form1::Services services;
+    if (argc > 2) {
+        services.namedFolder = argv[2];
+    }
+    QPointer<tolvane::frmSplash> splash =
+        new tolvane::frmSplash([services] { return new tolvane::Form1(services); });
     splash->show();
     after(600, [] { screenshot("splash"); });
 
