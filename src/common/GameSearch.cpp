@@ -67,12 +67,12 @@ bool readable(const fs::path& folder) {
     return !code;
 }
 
+#ifndef _WIN32
+
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
-
-#ifndef _WIN32
 
 std::string windowsPathIn(const platform::WinePrefix& drives, const fs::path& hostFolder) {
     return drives.toWindows(hostFolder).value_or(std::string());
