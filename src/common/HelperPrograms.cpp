@@ -36,6 +36,14 @@ std::string commandInterpreter() {
 #endif
 }
 
+bool bundledInterpreter() {
+#ifdef _WIN32
+    return false;
+#else
+    return platform::environmentVariable("ComSpec").empty();
+#endif
+}
+
 std::string folderWindowProgram() {
     return besideThisProgram("tolvane-folder");
 }

@@ -11,6 +11,10 @@ namespace tolvane {
 // program, quoted when its path has blanks, so that it can stand at the head of a command line.
 std::string commandInterpreter();
 
+// Whether the command interpreter is the bundled one, which starts Linux programs as well as
+// Windows ones (through Wine).
+bool bundledInterpreter();
+
 // The program that shows a folder window, tolvane-folder beside this program.
 std::string folderWindowProgram();
 

@@ -44,8 +44,12 @@ std::optional<GameTool> nativeTool(std::string_view gameFolder) {
     return std::nullopt;
 }
 
-GameTool gameTool(std::string_view gameFolder) {
-    return nativeTool(gameFolder).value_or(windowsTool(gameFolder));
+GameTool gameTool(std::string_view gameFolder, bool interpreterStartsLinuxPrograms) {
+    GameTool windows = windowsTool(gameFolder);
+    if (!interpreterStartsLinuxPrograms && platform::fileExists(windows.program)) {
+        return windows;
+    }
+    return nativeTool(gameFolder).value_or(std::move(windows));
 }
 
 } // namespace tolvane

@@ -27,8 +27,9 @@ GameTool windowsTool(std::string_view gameFolder);
 std::optional<GameTool> nativeTool(std::string_view gameFolder);
 
 // What a job in this game folder runs: the native tool when there is one (a folder with both
-// tools runs the native one, without Wine), else the Windows tool.
-GameTool gameTool(std::string_view gameFolder);
+// tools runs the native one, without Wine), else the Windows tool. An interpreter that starts
+// only Windows programs (Wine's own cmd) gets the Windows tool wherever the folder has it.
+GameTool gameTool(std::string_view gameFolder, bool interpreterStartsLinuxPrograms = true);
 
 // The native tools for this machine, as suffixes of the game folder, the preferred first; none
 // on Windows.

@@ -2,6 +2,7 @@
 
 #include "mainwindow/Form1.h"
 
+#include "common/HelperPrograms.h"
 #include "common/Module1.h"
 #include "job/GamePaths.h"
 #include "job/Preflight.h"
@@ -34,7 +35,7 @@ BatchJob Form1::queuedJob() const {
     batch.paths = entriesOf(List1);
     batch.names = entriesOf(List2);
     batch.mode = Option2->isChecked() ? JobMode::Decompress : JobMode::Compress;
-    batch.tool = gameTool(batch.gameFolder);
+    batch.tool = gameTool(batch.gameFolder, bundledInterpreter());
     return batch;
 }
 
