@@ -5,13 +5,15 @@
 // times as long as 2 MB (the box grows linearly, not quadratically).
 
 #include "BenchSupport.h"
-#include "controls/OutputBox.h"
 #include "mainwindow/Form1.h"
 #include "runner/ReadOutput.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <fstream>
 #include <iterator>
@@ -107,9 +109,10 @@ Figures measure(Form1& form, const std::string& producer, long long size, bool& 
         best.box = std::min(best.box, boxSeconds(form, producer));
         // Every byte but the CRs must be in the box, and the caret at its end.
         const QString text = form.txtOutput->toPlainText();
+        const QTextCursor caret = form.txtOutput->textCursor();
         if (drained != size || text.contains(QLatin1Char('\r')) ||
-            form.txtOutput->caretPosition() != form.txtOutput->characterCount() ||
-            !form.txtOutput->selectedText().isEmpty()) {
+            caret.position() != form.txtOutput->document()->characterCount() - 1 ||
+            caret.hasSelection()) {
             std::fprintf(stderr, "output went wrong: %lld of %lld bytes drained\n", drained, size);
             ok = false;
         }

@@ -9,7 +9,6 @@
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
-#include "controls/OutputBox.h"
 #include "mainwindow/Form1.h"
 #include "splash/Artwork.h"
 #include "splash/frmSplash.h"
@@ -20,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
