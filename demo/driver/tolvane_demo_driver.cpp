@@ -154,6 +154,11 @@ void compressStage(tolvane::Form1* form) {
     after(1500, [form] {
         screenshot("results-window", true);
         screenshot("back-to-browser");
+        // The job's output once more, then Esc back to the browser.
+        form->mnuLastOutput->trigger();
+        screenshot("last-output");
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(form, &escape);
         decompressStage(form);
     });
 }

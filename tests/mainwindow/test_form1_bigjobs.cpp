@@ -1,6 +1,5 @@
-// Big jobs through the real window, runner, interpreter and tool: progress, Stop in a slow tool,
-// reading a streaming job's output and the last one's, leaving out what is done, the warning
-// about larger results, files dropped from a file manager.
+// Big jobs through the real window, runner, interpreter and tool: progress, Stop, reading the
+// output, leaving out what is done, the warning about larger results, files dropped onto the queue.
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
@@ -150,8 +149,7 @@ private slots:
             return box->textCursor().atEnd() && box->viewport()->rect().contains(box->cursorRect());
         };
         QString selected;
-        int step = 0;
-        int sizeAtStep = 0;
+        int step = 0, sizeAtStep = 0;
         std::vector<bool> seen;
         QTimer poll;
         connect(&poll, &QTimer::timeout, &job.form, [&] {
@@ -162,7 +160,7 @@ private slots:
             sizeAtStep = box->document()->characterCount();
             switch (step++) {
             case 0:
-                seen.push_back(atEnd());
+                seen.push_back(atEnd() && !job.form.mnuLastOutput->isEnabled());
                 QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
                 selected = box->textCursor().selectedText();
                 break;
@@ -181,13 +179,12 @@ private slots:
             }
         });
         poll.start(20);
-        QVERIFY(!job.form.mnuLastOutput->isEnabled());
         job.start();
         QCOMPARE(seen, (std::vector<bool>{true, true, true, true}));
         QVERIFY(!box->isVisible() && job.form.mnuLastOutput->isEnabled());
         job.form.mnuLastOutput->trigger();
-        QVERIFY(box->isVisible() && !job.form.File1->isVisible());
-        QVERIFY(box->toPlainText().contains(QStringLiteral("\nmore\nmore\n")));
+        QVERIFY(box->isVisible() && !job.form.File1->isVisible() &&
+                box->toPlainText().count("more") > 9);
         QTest::keyClick(box, Qt::Key_Escape);
         QVERIFY(!box->isVisible() && job.form.File1->isVisible());
     }

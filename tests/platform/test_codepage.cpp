@@ -1,5 +1,4 @@
-// A job's output decoded as it arrives in reads: UTF-8 where a line is UTF-8, else Windows-1252,
-// also when a character is cut between two reads.
+// A job's output decoded read by read: UTF-8 where a line is UTF-8, else Windows-1252.
 
 #include "platform/codepage.h"
 
@@ -8,39 +7,31 @@
 #include <string>
 #include <vector>
 
-using namespace tolvane;
-
 class CodePageTest : public QObject {
     Q_OBJECT
 private slots:
     void outputIsUtf8WhereItIsUtf8AndWindows1252Elsewhere() {
-        struct Case {
-            const char* what;
-            std::vector<std::string> reads;
-            std::string shown;
+        const std::pair<std::vector<std::string>, std::string> cases[] = {
+            {{"Caf\xC3\xA9 \xE2\x82\xAC\r\n"}, "Café €\r\n"},
+            {{"Caf\xE9 \x80\r\n"}, "Café €\r\n"},
+            {{"C:\\>Caf\xE9.unr\nCaf\xC3\xA9\n"}, "C:\\>Café.unr\nCafé\n"}, // each line by itself
+            {{"Z\xE2\x82", "\xAC\n"}, "Z€\n"},
+            {{"\xF0", "\x9F\x98\x80", "!"}, "😀!"},
+            {{"a\xE9", "b\n"}, "aéb\n"},           // a lead byte the next read does not complete
+            {{"x\xE2\x82"}, "xâ‚"},                // cut off by the end of the output
+            {{"\xC0\xAF\n"}, "À¯\n"},              // overlong
+            {{"\xED\xA0\x80\n"}, "í\xC2\xA0€\n"},  // surrogate
+            {{"\xF4\x90\x80\x80"}, "ô\xC2\x90€€"}, // beyond U+10FFFF
         };
-        const Case cases[] = {
-            {"UTF-8", {"Caf\xC3\xA9 \xE2\x82\xAC\r\n"}, "Café €\r\n"},
-            {"Windows-1252", {"Caf\xE9 \x80\r\n"}, "Café €\r\n"},
-            {"each line by itself", {"C:\\>Caf\xE9.unr\nCaf\xC3\xA9\n"}, "C:\\>Café.unr\nCafé\n"},
-            {"cut after a lead byte", {"Z\xE2\x82", "\xAC\n"}, "Z€\n"},
-            {"cut after a 4-byte lead", {"\xF0", "\x9F\x98\x80", "!"}, "😀!"},
-            {"a lead byte no read completes", {"a\xE9", "b\n"}, "aéb\n"},
-            {"cut off by the end", {"x\xE2\x82"}, "xâ‚"},
-            {"overlong", {"\xC0\xAF\n"}, "À¯\n"},
-            {"surrogate", {"\xED\xA0\x80\n"}, "í\xC2\xA0€\n"},
-            {"beyond U+10FFFF", {"\xF4\x90\x80\x80"}, "ô\xC2\x90€€"},
-        };
-        for (const auto& c : cases) {
-            platform::OutputDecoder decoder;
+        for (const auto& [reads, expected] : cases) {
+            tolvane::platform::OutputDecoder decoder;
             std::string shown;
             std::string text;
-            for (const auto& read : c.reads) {
+            for (const auto& read : reads) {
                 decoder.decode(read, text);
                 shown += text;
             }
-            shown += decoder.finish();
-            QVERIFY2(shown == c.shown, c.what);
+            QCOMPARE(shown + decoder.finish(), expected);
         }
     }
 };
