@@ -10,7 +10,6 @@
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
-#include "controls/OutputBox.h"
 #include "mainwindow/Form1.h"
 #include "splash/Artwork.h"
 #include "splash/frmSplash.h"
@@ -21,6 +20,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -155,6 +155,11 @@ void compressStage(tolvane::Form1* form) {
     after(1500, [form] {
         screenshot("results-window", true);
         screenshot("back-to-browser");
+        // The job's output once more, then Esc back to the browser.
+        form->mnuLastOutput->trigger();
+        screenshot("last-output");
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(form, &escape);
         decompressStage(form);
     });
 }

@@ -75,12 +75,10 @@ std::optional<std::size_t> JobProgress::toolLineRunning() const {
 }
 
 std::string JobProgress::caption() const {
-    const std::size_t files = total() / 2;
-    if (reached_ > files) {
-        return "Moving " + std::to_string(reached_ - files) + " of " + std::to_string(files);
-    }
-    return std::string(mode_ == JobMode::Compress ? "Compressing " : "Decompressing ") +
-           std::to_string(reached_) + " of " + std::to_string(files);
+    const char* doing = reached_ > steps()           ? "Moving "
+                        : mode_ == JobMode::Compress ? "Compressing "
+                                                     : "Decompressing ";
+    return doing + std::to_string(step()) + " of " + std::to_string(steps());
 }
 
 } // namespace tolvane

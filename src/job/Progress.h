@@ -25,6 +25,10 @@ public:
     // The tool line being run, 0-based; nothing once the moves have begun or before the start.
     std::optional<std::size_t> toolLineRunning() const;
 
+    // The count the caption gives, in files: the tool lines first, then the Move lines.
+    std::size_t step() const { return reached_ > steps() ? reached_ - steps() : reached_; }
+    std::size_t steps() const { return total() / 2; }
+
     // "Compressing 12 of 300", "Decompressing 3 of 300", "Moving 7 of 300".
     std::string caption() const;
 

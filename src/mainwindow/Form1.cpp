@@ -3,7 +3,6 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
-#include "controls/OutputBox.h"
 #include "mainwindow/OutputBatcher.h"
 #include "mainwindow/Twips.h"
 #include "ui/QtMessageBoxes.h"
@@ -18,6 +17,7 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -133,9 +133,11 @@ void Form1::buildControls() {
     List2->setObjectName(QStringLiteral("List2"));
     List2->setGeometry(twipsRect(9120, 5760, 2055, 2400)); // outside the client area
 
-    txtOutput = new OutputBox(QStringLiteral("Text1"), client);
+    txtOutput = new QPlainTextEdit(QStringLiteral("Text1"), client);
     txtOutput->setObjectName(QStringLiteral("txtOutput"));
+    txtOutput->setAccessibleName(QStringLiteral("Job output"));
     txtOutput->setGeometry(twipsRect(120, 120, 8655, 6795));
+    txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Tool output is plain text: laying it out without kerning and ligatures costs a fraction,
     // and a big job's output scrolls by in thousands of lines.
     QFont plainText = txtOutput->font();
@@ -327,7 +329,12 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::keyPressEvent(QKeyEvent* event) {
     const bool browserView = KewlButtons2->isVisible();
     if (!browserView && event->key() == Qt::Key_Escape) {
-        mnuStop_Click();
+        // Asks whether to stop a running job; after a job, leaves its output for the browser.
+        if (ReadOutput1.busy()) {
+            mnuStop_Click();
+        } else {
+            mnuLastOutput_Click();
+        }
         return;
     }
     if (browserView && event->key() == Qt::Key_Escape) {

@@ -26,6 +26,7 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
+class QPlainTextEdit;
 class QProgressBar;
 class QUrl;
 class QPushButton;
@@ -37,7 +38,6 @@ class DirListBox;
 class OutputBatcher;
 class DriveListBox;
 class FileListBox;
-class OutputBox;
 
 // An entry for the selection list, which sorts alphabetically without regard to letter case.
 QListWidgetItem* makeSortedItem(const QString& text);
@@ -110,6 +110,8 @@ public:
     void ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError);
     void ReadOutput1_Complete();
     void txtOutput_Change();
+    // Shows the last job's output again, or goes back to the browser from it.
+    void mnuLastOutput_Click();
 
     // Big jobs: stopping one, leaving out files already done, files dropped from a file manager
     // (host paths), and the progress of a running job.
@@ -129,7 +131,7 @@ public:
     FileListBox* File1 = nullptr;
     DirListBox* Dir1 = nullptr;
     QListWidget* List2 = nullptr;
-    OutputBox* txtOutput = nullptr;
+    QPlainTextEdit* txtOutput = nullptr;
     QPushButton* KewlButtons1 = nullptr;
     QPushButton* KewlButtons2 = nullptr;
     QPushButton* KewlButtons3 = nullptr;
@@ -140,6 +142,7 @@ public:
     QAction* mnuOpen = nullptr;
     QAction* mnuSkip = nullptr;
     QAction* mnuStop = nullptr;
+    QAction* mnuLastOutput = nullptr;
     QAction* mnuGame = nullptr;
     QMenu* mnuQuick = nullptr;
     QAction* mnuMaps = nullptr;
@@ -235,6 +238,10 @@ private:
 
     // Gathers a fast job's output into fewer, larger additions to the output box.
     std::unique_ptr<OutputBatcher> pendingOutput_;
+    // Adds a job's output at the end of the box, and keeps its end in view while the user
+    // follows it.
+    void addOutput(const QString& text);
+    bool followOutput_ = false; // while output is added: the user was following its end
 };
 
 } // namespace tolvane

@@ -5,7 +5,6 @@
 #include "mainwindow/Form1.h"
 
 #include "controls/FileListBox.h"
-#include "controls/OutputBox.h"
 #include "job/NameList.h"
 #include "job/ResultCheck.h"
 #include "mainwindow/Messages.h"
@@ -20,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -68,6 +68,14 @@ void Form1::buildJobExtras() {
     mnuStop->setObjectName(QStringLiteral("mnuStop"));
     mnuStop->setEnabled(false);
     connect(mnuStop, &QAction::triggered, this, &Form1::mnuStop_Click);
+    mnuLastOutput = mnuOptions->addAction(QStringLiteral("Show Last &Output"));
+    mnuLastOutput->setObjectName(QStringLiteral("mnuLastOutput"));
+    mnuLastOutput->setCheckable(true);
+    mnuLastOutput->setEnabled(false); // until a job has ended
+    connect(mnuLastOutput, &QAction::triggered, this, [this] {
+        mnuLastOutput->setChecked(!mnuLastOutput->isChecked()); // the handler alone decides
+        mnuLastOutput_Click();
+    });
 
     for (QWidget* target : {File1->viewport(), List1->viewport()}) {
         target->setAcceptDrops(true);
@@ -84,7 +92,7 @@ void Form1::mnuStop_Click() {
         return;
     }
     if (messages().show("Stop the job? Files already done are kept.", "Stop",
-                        ui::kMbYesNo + ui::kMbIconQuestion) == ui::kIdYes) {
+                        ui::kMbYesNo + ui::kMbIconQuestion + ui::kMbDefaultButton2) == ui::kIdYes) {
         stopped_ = true;
         ReadOutput1.Stop();
     }
@@ -94,10 +102,12 @@ void Form1::beginProgress(const Job& job) {
     progress_.emplace(job.text.lines, job.batch.mode);
     stopped_ = false;
     titleBeforeJob_ = windowTitle();
-    ProgressBar1->setRange(0, static_cast<int>(progress_->total()));
+    // The bar counts what the title counts: files compressed, then files moved.
+    ProgressBar1->setRange(0, static_cast<int>(progress_->steps()));
     txtOutput->setGeometry(kOutputBoxWithBar);
     ProgressBar1->setVisible(true);
     mnuStop->setEnabled(true);
+    mnuLastOutput->setEnabled(false); // the output is in view while the job runs
     showProgress();
 }
 
@@ -109,7 +119,7 @@ void Form1::showProgress() {
     // Left alone, the bar paints itself at once for every new value; painted with the window's
     // next frame instead, together with the new output, it costs the job one frame, not two.
     ProgressBar1->setUpdatesEnabled(false);
-    ProgressBar1->setValue(static_cast<int>(progress_->reached()));
+    ProgressBar1->setValue(static_cast<int>(progress_->step()));
     ProgressBar1->setUpdatesEnabled(true);
     setWindowTitle(QString::fromStdString(progress_->caption()));
 }

@@ -2,15 +2,18 @@
 
 #include "mainwindow/Form1.h"
 
-#include "controls/OutputBox.h"
 #include "job/GamePaths.h"
 #include "job/NameList.h"
 #include "mainwindow/Messages.h"
 #include "mainwindow/OutputBatcher.h"
 #include "platform/files.h"
 
+#include <QAction>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
 
 namespace tolvane {
 
@@ -25,17 +28,15 @@ constexpr OutputBatcher::Pace kOutputPace{std::chrono::milliseconds(200),
 } // namespace
 
 void Form1::connectJob() {
-    // Only the new text is added: re-setting the whole text on every chunk would make a long
-    // job's output cost quadratic time.
     pendingOutput_ = std::make_unique<OutputBatcher>(kOutputPace, [this](const QString& text) {
-        txtOutput->appendText(text);
+        addOutput(text);
         // Every step is echoed output, so the bar and the title follow the output's pace.
         if (progressToShow_) {
             showProgress();
         }
     });
     // After every change of the text, whoever made it.
-    connect(txtOutput, &OutputBox::textChanged, this, &Form1::txtOutput_Change);
+    connect(txtOutput, &QPlainTextEdit::textChanged, this, &Form1::txtOutput_Change);
     connect(KewlButtons2, &QPushButton::clicked, this, &Form1::KewlButtons2_Click);
     ReadOutput1.Starting = [this] { ReadOutput1_Starting(); };
     ReadOutput1.GotChunk = [this](const std::string& sChunk, bool LastChunk) {
@@ -74,9 +75,49 @@ void Form1::ReadOutput1_GotChunk(const std::string& sChunk, bool LastChunk) {
     }
 }
 
+// Only the new text is added, at the end whatever the user's caret: re-setting the whole text on
+// every chunk would make a long job's output cost quadratic time, and a read ends anywhere in a
+// line. Whoever reads at the end keeps seeing the newest output. Whoever holds a selection (to
+// copy it) or has scrolled away from the end (to read what went before) keeps it, until they are
+// back at the end with nothing selected.
+void Form1::addOutput(const QString& text) {
+    QTextCursor end(txtOutput->document());
+    end.movePosition(QTextCursor::End);
+    const QRect endLine = txtOutput->cursorRect(end);
+    followOutput_ = !txtOutput->textCursor().hasSelection() && endLine.top() >= 0 &&
+                    endLine.bottom() <= txtOutput->viewport()->height();
+    end.insertText(text);
+    followOutput_ = false;
+}
+
+// The user's own typing leaves the caret where they type.
 void Form1::txtOutput_Change() {
-    txtOutput->moveCaretToEnd(); // selection length 0, caret after the last character
-    txtOutput->ensureCaretVisible();
+    if (!followOutput_) {
+        return;
+    }
+    QTextCursor caret = txtOutput->textCursor();
+    caret.movePosition(QTextCursor::End); // selection length 0, caret after the last character
+    // The lines follow the output; a long line read further right stays in view.
+    QScrollBar* columns = txtOutput->horizontalScrollBar();
+    const int column = columns->value();
+    txtOutput->setTextCursor(caret);
+    txtOutput->ensureCursorVisible();
+    columns->setValue(column);
+}
+
+void Form1::mnuLastOutput_Click() {
+    if (ReadOutput1.busy()) {
+        return;
+    }
+    const bool show = !txtOutput->isVisible();
+    if (show) {
+        showOutputView();
+        txtOutput->setFocus();
+    } else {
+        showBrowserView();
+        txtOutput->setVisible(false);
+    }
+    mnuLastOutput->setChecked(show);
 }
 
 void Form1::ReadOutput1_Error(const std::string& Error, std::int32_t LastDLLError) {
@@ -111,6 +152,7 @@ void Form1::ReadOutput1_Complete() {
     static const Job noJob;
     const Job& job = job_ ? *job_ : noJob;
     endProgress();
+    mnuLastOutput->setEnabled(true);
     const bool leave = askToExit(finishJob(job));
     const std::string results = resultsFolder(job.batch);
     if (leave) {

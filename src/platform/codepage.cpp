@@ -1,6 +1,9 @@
 #include "platform/codepage.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -63,7 +66,92 @@ char32_t foldCodePoint(char32_t c) {
     return upper >= 'A' && upper <= 'Z' ? upper + 32 : upper;
 }
 
+bool isAscii(std::string_view bytes) {
+    // Eight bytes at a time: a job's output is read hundreds of thousands of times a second.
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if (word & 0x8080808080808080ULL) {
+            return false;
+        }
+    }
+    for (; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// How many bytes at the end of `text` begin a character that is not complete yet (0 when none),
+// or nothing when `text` is not UTF-8. Overlong forms, surrogates and code points beyond
+// U+10FFFF are not UTF-8.
+std::optional<std::size_t> incompleteUtf8Tail(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80; // the range of the second byte
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return std::nullopt;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if (i + k == text.size()) {
+                return k;
+            }
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) {
+                return std::nullopt;
+            }
+        }
+        i += length;
+    }
+    return 0;
+}
+
 } // namespace
+
+void OutputDecoder::decode(std::string_view bytes, std::string& text) {
+    if (held_.empty() && isAscii(bytes)) {
+        text.assign(bytes); // the usual case, which needs no decoding
+        return;
+    }
+    text.clear();
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        const std::size_t length = end == std::string_view::npos ? bytes.size() : end + 1;
+        line_.assign(held_);
+        line_.append(bytes.substr(0, length));
+        held_.clear();
+        bytes.remove_prefix(length);
+        if (const auto tail = incompleteUtf8Tail(line_)) {
+            text.append(line_, 0, line_.size() - *tail);
+            held_.assign(line_, line_.size() - *tail);
+        } else {
+            text += narrowToUtf8(line_);
+        }
+    }
+}
+
+std::string OutputDecoder::finish() {
+    return narrowToUtf8(std::exchange(held_, std::string()));
+}
 
 char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };

@@ -12,6 +12,22 @@ namespace tolvane::platform {
 // Windows-1252 leaves undefined map to the C1 control with the same number, as Windows does.
 std::string narrowToUtf8(std::string_view bytes);
 
+// Decodes a job's output, which arrives in pieces, into UTF-8. Each line is read as UTF-8 when it
+// is valid UTF-8 (as programs built for this system write it) and as Windows-1252 otherwise (as
+// Windows programs and the batch file's echoed lines give it): one piece can hold lines of both.
+// A character cut off at the end of a piece is held back until the next piece completes it.
+class OutputDecoder {
+public:
+    // Replaces `text` with the UTF-8 of the next piece, less any character held back.
+    void decode(std::string_view bytes, std::string& text);
+    // What is still held back once the output has ended, read as Windows-1252.
+    std::string finish();
+
+private:
+    std::string held_;
+    std::string line_;
+};
+
 // Encodes UTF-8 into Windows-1252. Returns nothing when a character has no byte in the code page
 // or the input is not valid UTF-8.
 std::optional<std::string> utf8ToNarrow(std::string_view text);

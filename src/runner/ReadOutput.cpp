@@ -5,7 +5,6 @@
 #include "platform/process.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -28,34 +27,6 @@ template <typename Event, typename... Args> void raise(const Event& event, Args&
     if (event) {
         Event handler = event;
         handler(std::forward<Args>(args)...);
-    }
-}
-
-bool isAscii(std::string_view bytes) {
-    // Eight bytes at a time: a chunk is read hundreds of thousands of times a second.
-    std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        if (word & 0x8080808080808080ULL) {
-            return false;
-        }
-    }
-    for (; i < bytes.size(); ++i) {
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Output is mostly plain ASCII, which needs no decoding; everything else goes through the code
-// page. The chunk's string is reused from read to read.
-void decodeChunk(std::string_view bytes, std::string& chunk) {
-    if (isAscii(bytes)) {
-        chunk.assign(bytes);
-    } else {
-        chunk = platform::narrowToUtf8(bytes);
     }
 }
 
@@ -114,6 +85,7 @@ void ReadOutput::RunCommand(const std::string& quotedCommand) {
     raise(Starting);
     char buffer[kReadSize];
     std::string chunk;
+    platform::OutputDecoder decoder;
     for (;;) {
         raise(yield);
         std::size_t count = 0;
@@ -125,8 +97,14 @@ void ReadOutput::RunCommand(const std::string& quotedCommand) {
         if (status == platform::CommandProcess::ReadStatus::Ended) {
             break;
         }
-        decodeChunk(std::string_view(buffer, count), chunk);
-        raise(GotChunk, std::as_const(chunk), false);
+        decoder.decode(std::string_view(buffer, count), chunk);
+        if (!chunk.empty()) {
+            raise(GotChunk, std::as_const(chunk), false);
+        }
+    }
+    // A character the output broke off in the middle is shown as it came.
+    if (std::string rest = decoder.finish(); !rest.empty()) {
+        raise(GotChunk, std::as_const(rest), false);
     }
     // The failed read that ended the output returned nothing: the last chunk is empty.
     raise(GotChunk, std::string(), true);

@@ -19,7 +19,9 @@ class ReadOutput {
 public:
     // Events, raised synchronously on the thread that called ProcessCommand.
     std::function<void(const std::string& Error, std::int32_t LastDLLError)> Error;
-    std::function<void(const std::string& sChunk, bool LastChunk)> GotChunk; // sChunk is UTF-8
+    // sChunk is UTF-8: each line of the output decoded from UTF-8 when it is UTF-8, else from
+    // Windows-1252. A character cut between two reads comes whole with the second.
+    std::function<void(const std::string& sChunk, bool LastChunk)> GotChunk;
     std::function<void()> Complete;
     std::function<void()> Starting;
 

@@ -12,6 +12,7 @@ constexpr int kMbIconStop = 16;
 constexpr int kMbIconQuestion = 32;
 constexpr int kMbIconExclamation = 48;
 constexpr int kMbIconInformation = 64;
+constexpr int kMbDefaultButton2 = 256; // the second button answers Enter, not the first
 
 // Answers.
 constexpr int kIdOk = 1;

@@ -32,7 +32,8 @@ int QtMessageBoxes::show(const std::string& text, const std::string& title, int 
     const bool yesNo = (style & 7) == ui::kMbYesNo;
     if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton((style & 0xF00) == ui::kMbDefaultButton2 ? QMessageBox::No
+                                                                      : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);

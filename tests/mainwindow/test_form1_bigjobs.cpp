@@ -1,19 +1,21 @@
-// Big jobs through the real window, runner, interpreter and tool: progress, Stop in a slow tool,
-// leaving out what is done, the warning about larger results, files dropped from a file manager.
+// Big jobs through the real window, runner, interpreter and tool: progress, Stop, reading the
+// output, leaving out what is done, the warning about larger results, files dropped onto the queue.
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
-#include "controls/OutputBox.h"
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
+#include "ui/QtMessageBoxes.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -84,12 +86,14 @@ private slots:
             << "#!/bin/sh\nprintf half > \"$2.uz\"\necho \"working on $2\"\nsleep 30\n";
         fs::permissions(tool, fs::perms(0755));
         QTimer poll;
+        QString barAtStop;
         // The first line's step comes at once after the job's start, and is shown all the same
         // while the tool takes its time.
         connect(&poll, &QTimer::timeout, &job.form, [&] {
             if (job.form.txtOutput->toPlainText().contains(QStringLiteral("working on")) &&
                 job.form.windowTitle() == QStringLiteral("Compressing 1 of 3")) {
                 poll.stop();
+                barAtStop = job.form.ProgressBar1->text();
                 QTest::keyClick(&job.form, Qt::Key_Escape);
             }
         });
@@ -109,13 +113,80 @@ private slots:
             const auto boxes = job.start({ui::kIdYes, ui::kIdNo});
             QCOMPARE(boxes.size(), std::size_t{2});
             QCOMPARE(boxes[0],
-                     (test::ShownBox{"Stop the job? Files already done are kept.", "Stop", 36}));
+                     (test::ShownBox{"Stop the job? Files already done are kept.", "Stop", 292}));
+            QCOMPARE(barAtStop, QStringLiteral("33%")); // a file of three, as the title says
             QVERIFY(boxes[1].text.ends_with("\r\nAlpha.unr.uz\r\nBeta.unr.uz\r\nGamma.unr.uz"
                                             "\r\nWould you like to exit?"));
             QCOMPARE(fs::exists(job.maps / "Alpha.unr.uz"), earlier);
             QVERIFY(!job.form.txtOutput->toPlainText().contains(QStringLiteral("Beta")));
             fs::remove(job.maps / "Alpha.unr.uz");
         }
+    }
+
+    // A reflex Enter after the Esc that asks to stop must not end the job.
+    void enterAnswersTheSecondButtonWhenItIsTheDefault() {
+        QtMessageBoxes boxes(nullptr);
+        for (auto [style, answer] : {std::pair{36, ui::kIdYes}, std::pair{292, ui::kIdNo}}) {
+            QTimer::singleShot(
+                0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+            QCOMPARE(boxes.show("Stop the job?", "Stop", style), answer);
+        }
+    }
+
+    // While a job streams, its end stays in view unless the user holds a selection or has
+    // scrolled away; back at the end with nothing selected, it follows again. After the job, its
+    // output can be read again until Esc.
+    void theUserReadsAStreamingJobAndTheLastOne() {
+        BigJob job;
+        QPlainTextEdit* box = job.form.txtOutput;
+        QScrollBar* lines = box->verticalScrollBar();
+        const fs::path done = job.game.game() / "done";
+        std::ofstream(job.game.system() / "ucc.exe", std::ios::trunc)
+            << "#!/bin/sh\nseq 60\nwhile [ ! -e '" << done.string()
+            << "' ]; do echo more; sleep 0.02; done\n";
+        job.queue();
+        auto atEnd = [&] {
+            return box->textCursor().atEnd() && box->viewport()->rect().contains(box->cursorRect());
+        };
+        QString selected;
+        int step = 0, sizeAtStep = 0;
+        std::vector<bool> seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &job.form, [&] {
+            // Each step waits for output added after the one before.
+            if (lines->maximum() == 0 || box->document()->characterCount() < sizeAtStep + 100) {
+                return;
+            }
+            sizeAtStep = box->document()->characterCount();
+            switch (step++) {
+            case 0:
+                seen.push_back(atEnd() && !job.form.mnuLastOutput->isEnabled());
+                QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+                selected = box->textCursor().selectedText();
+                break;
+            case 1:
+                seen.push_back(!selected.isEmpty() && box->textCursor().selectedText() == selected);
+                box->moveCursor(QTextCursor::Start); // nothing selected, the view at the top
+                break;
+            case 2:
+                seen.push_back(lines->value() == 0);
+                lines->setValue(lines->maximum());
+                break;
+            default:
+                seen.push_back(atEnd());
+                poll.stop();
+                std::ofstream{done};
+            }
+        });
+        poll.start(20);
+        job.start();
+        QCOMPARE(seen, (std::vector<bool>{true, true, true, true}));
+        QVERIFY(!box->isVisible() && job.form.mnuLastOutput->isEnabled());
+        job.form.mnuLastOutput->trigger();
+        QVERIFY(box->isVisible() && !job.form.File1->isVisible() &&
+                box->toPlainText().count("more") > 9);
+        QTest::keyClick(box, Qt::Key_Escape);
+        QVERIFY(!box->isVisible() && job.form.File1->isVisible());
     }
 
     void skipLeavesOutWhatIsDoneAndRunsNothingWhenAllIs() {

@@ -3,11 +3,11 @@
 
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
-#include "controls/OutputBox.h"
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
