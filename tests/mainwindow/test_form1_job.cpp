@@ -7,7 +7,6 @@
 #include "mainwindow/Form1Fixture.h"
 #include "mainwindow/GameFolder.h"
 
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -182,24 +181,6 @@ private slots:
         }
         QCOMPARE(box->toPlainText(), QStringLiteral("abc\ndef\n10%20%x\ny\n"));
         QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
-    }
-
-    // The runner yields through a fresh copy of the handler before each of thousands of reads;
-    // the window still passes through its events only every few milliseconds.
-    void yieldingBeforeEveryReadPassesThroughEventsNowAndThen() {
-        test::Form1Fixture f;
-        int passes = 0;
-        QTimer eachPass; // a zero timer fires once in every pass through the events
-        connect(&eachPass, &QTimer::timeout, [&] { ++passes; });
-        eachPass.start(0);
-        QElapsedTimer took;
-        took.start();
-        for (int read = 0; read < 2000; ++read) {
-            const auto copy = f.form->ReadOutput1.yield;
-            copy();
-        }
-        QVERIFY2(passes >= 1 && passes <= took.elapsed() / 4 + 2,
-                 qPrintable(QString::number(passes)));
     }
 
     // A native install with no Wine at all: the game's own Linux tool runs directly, takes full
