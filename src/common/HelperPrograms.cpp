@@ -1,6 +1,7 @@
 #include "common/HelperPrograms.h"
 
 #include "platform/environment.h"
+#include "platform/hostpath.h"
 
 namespace tolvane {
 
@@ -42,6 +43,10 @@ bool bundledInterpreter() {
 #else
     return platform::environmentVariable("ComSpec").empty();
 #endif
+}
+
+std::optional<std::string> ownToolProgram() {
+    return platform::toWindowsPath(besideThisProgram("tolvane-ucc"));
 }
 
 std::string folderWindowProgram() {

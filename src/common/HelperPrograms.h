@@ -2,6 +2,7 @@
 // The programs Tolvane starts besides the game's tool, and where it finds them: they are built
 // and installed beside the tolvane executable.
 
+#include <optional>
 #include <string>
 
 namespace tolvane {
@@ -14,6 +15,10 @@ std::string commandInterpreter();
 // Whether the command interpreter is the bundled one, which starts Linux programs as well as
 // Windows ones (through Wine).
 bool bundledInterpreter();
+
+// Tolvane's own package tool, tolvane-ucc beside this program, as a Windows path through the
+// drives the game is seen through; nothing when no drive holds its folder.
+std::optional<std::string> ownToolProgram();
 
 // The program that shows a folder window, tolvane-folder beside this program.
 std::string folderWindowProgram();

@@ -1,5 +1,6 @@
 #include "job/GameTool.h"
 
+#include "common/HelperPrograms.h"
 #include "job/GamePaths.h"
 #include "platform/files.h"
 
@@ -44,12 +45,34 @@ std::optional<GameTool> nativeTool(std::string_view gameFolder) {
     return std::nullopt;
 }
 
-GameTool gameTool(std::string_view gameFolder, bool interpreterStartsLinuxPrograms) {
-    GameTool windows = windowsTool(gameFolder);
-    if (!interpreterStartsLinuxPrograms && platform::fileExists(windows.program)) {
-        return windows;
+std::optional<GameTool> ownTool(std::string_view gameFolder) {
+    auto program = ownToolProgram();
+    if (!program) {
+        return std::nullopt;
     }
-    return nativeTool(gameFolder).value_or(std::move(windows));
+    return GameTool{std::move(*program), gamepaths::under(gameFolder, gamepaths::kSystem), false};
+}
+
+bool isOwnTool(const GameTool& tool) {
+    const auto program = ownToolProgram();
+    return program && tool.program == *program;
+}
+
+GameTool gameTool(std::string_view gameFolder, ToolChoice choice) {
+    GameTool windows = windowsTool(gameFolder);
+    if (!choice.preferOwn) {
+        const bool hasWindowsTool = platform::fileExists(windows.program);
+        if (hasWindowsTool && !choice.interpreterStartsLinuxPrograms) {
+            return windows;
+        }
+        if (auto native = nativeTool(gameFolder)) {
+            return *native;
+        }
+        if (hasWindowsTool) {
+            return windows;
+        }
+    }
+    return ownTool(gameFolder).value_or(std::move(windows));
 }
 
 } // namespace tolvane

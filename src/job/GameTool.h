@@ -26,10 +26,25 @@ GameTool windowsTool(std::string_view gameFolder);
 // The native tool for this machine's processor, when the game folder holds one.
 std::optional<GameTool> nativeTool(std::string_view gameFolder);
 
-// What a job in this game folder runs: the native tool when there is one (a folder with both
-// tools runs the native one, without Wine), else the Windows tool. An interpreter that starts
-// only Windows programs (Wine's own cmd) gets the Windows tool wherever the folder has it.
-GameTool gameTool(std::string_view gameFolder, bool interpreterStartsLinuxPrograms = true);
+// Tolvane's own tool, installed beside this program: the same .uz codec as the game's tool, byte
+// for byte. It leaves a decompressed file in the game folder's System folder. Nothing when the
+// drives the game is seen through cannot name its folder.
+std::optional<GameTool> ownTool(std::string_view gameFolder);
+
+struct ToolChoice {
+    bool preferOwn = false; // the user asked for Tolvane's own tool
+    // The interpreter starts Linux programs too (the bundled one), not only Windows ones.
+    bool interpreterStartsLinuxPrograms = true;
+};
+
+// What a job in this game folder runs: Tolvane's own tool when asked for; else the native tool
+// when there is one (a folder with both tools runs the native one, without Wine), and the Windows
+// tool where the interpreter starts only Windows programs (Wine's own cmd); else the Windows
+// tool; and Tolvane's own tool for a folder without any tool (a folder of packages).
+GameTool gameTool(std::string_view gameFolder, ToolChoice choice = {});
+
+// Whether the tool is Tolvane's own.
+bool isOwnTool(const GameTool& tool);
 
 // The native tools for this machine, as suffixes of the game folder, the preferred first; none
 // on Windows.

@@ -106,6 +106,7 @@ Form1::Form1(Services services) : services_(std::move(services)) {
     connectShortcuts();
     connectJob();
     buildJobExtras();
+    buildToolMenu();
     buildGameFolderMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize); // the user cannot resize the window
 }

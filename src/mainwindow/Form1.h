@@ -144,6 +144,8 @@ public:
     QAction* mnuStop = nullptr;
     QAction* mnuLastOutput = nullptr;
     QAction* mnuGame = nullptr;
+    QAction* mnuOwnTool = nullptr;
+    QAction* mnuOneAtATime = nullptr;
     QMenu* mnuQuick = nullptr;
     QAction* mnuMaps = nullptr;
     QAction* mnuSystem = nullptr;
@@ -203,6 +205,11 @@ private:
     void queueFiles(const QString& folder, const QStringList& names);
     void buildJobExtras();
     void buildGameFolderMenu();
+    void buildToolMenu();
+    ToolChoice toolChoice() const;
+    // Why the job's tool cannot run, said before anything runs; nothing when it can.
+    std::optional<std::string> toolProblem(const BatchJob& batch) const;
+    void setToolEnvironment(const BatchJob& batch) const;
     // Where the game is: found, or asked of the user when it is nowhere to be found.
     GameLocation locateGame();
     std::optional<GameLocation> askForGameFolder();

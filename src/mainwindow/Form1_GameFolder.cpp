@@ -6,13 +6,13 @@
 #include "common/Module1.h"
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
+#include "mainwindow/UserSettings.h"
 #include "platform/environment.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QSettings>
 
 #include <filesystem>
 
@@ -21,11 +21,6 @@ namespace tolvane {
 namespace {
 
 constexpr const char* kMessageTitle = "Tolvane";
-
-QSettings userSettings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tolvane"),
-                     QStringLiteral("Tolvane"));
-}
 
 const QString kGameFolderKey = QStringLiteral("GameFolder");
 

@@ -2,7 +2,6 @@
 
 #include "mainwindow/Form1.h"
 
-#include "common/HelperPrograms.h"
 #include "common/Module1.h"
 #include "job/GamePaths.h"
 #include "job/Preflight.h"
@@ -35,7 +34,7 @@ BatchJob Form1::queuedJob() const {
     batch.paths = entriesOf(List1);
     batch.names = entriesOf(List2);
     batch.mode = Option2->isChecked() ? JobMode::Decompress : JobMode::Compress;
-    batch.tool = gameTool(batch.gameFolder, bundledInterpreter());
+    batch.tool = gameTool(batch.gameFolder, toolChoice());
     return batch;
 }
 
@@ -64,6 +63,10 @@ void Form1::KewlButtons2_Click() {
         messages().show(refusal->text, kErrorTitle, refusal->stop ? ui::kMbIconStop : ui::kMbOk);
         return;
     }
+    if (auto problem = toolProblem(job.batch)) {
+        messages().show(*problem, kErrorTitle, ui::kMbIconStop);
+        return;
+    }
     if (!writeBatchFile(job)) {
         return;
     }
@@ -71,6 +74,7 @@ void Form1::KewlButtons2_Click() {
     leftOut_ = leftOut;
     showOutputView();
     beginProgress(*job_);
+    setToolEnvironment(job_->batch);
     ReadOutput1.SetCommand(gamepaths::batchFileRun(job_->batch.gameFolder));
     ReadOutput1.ProcessCommand();
 }

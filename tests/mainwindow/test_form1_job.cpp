@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -60,7 +61,12 @@ struct JobRun {
 class Form1JobTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { ::unsetenv("ComSpec"); }
+    void init() {
+        ::unsetenv("ComSpec");
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tolvane"),
+                  QStringLiteral("Tolvane"))
+            .clear();
+    }
 
     // Compress, No: back to the browser. Decompress, Yes: the end, with one results window for
     // each job. The end of the job looks where the job went, whatever the registry says by then.
@@ -183,15 +189,37 @@ private slots:
         QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
     }
 
-    // A native install with no Wine at all: the game's own Linux tool runs directly, takes full
-    // host paths, leaves Decompress results in its own folder, and nothing stays in ~/.utpg.
-    void runsTheNativeToolOfAnInstallWithoutWine() {
+    // Games without Wine: a native install's own Linux tool runs directly, takes full host paths
+    // and leaves Decompress results in its own folder, so nothing stays in ~/.utpg; a folder of
+    // packages without any tool gets Tolvane's own, whose Decompress results go into a System
+    // folder it makes. Both are moved from there. Wine's cmd as ComSpec cannot start either.
+    void runsTheGamesOwnToolOrTolvanesWithoutWine_data() {
+        QTest::addColumn<QString>("tool"); // where the game folder holds its tool; empty: none
+        QTest::addColumn<QString>("toolLine");
+        QTest::addColumn<QString>("resultFolder");
+        QTest::addColumn<bool>("chooseOwn"); // Options > Use Tolvane's Own Compressor
+        QTest::newRow("native install") << "System64/ucc-bin-amd64"
+                                        << "\\System64\\ucc-bin-amd64\" Compress \""
+                                        << "System64" << false;
+        QTest::newRow("folder of packages") << ""
+                                            << "\\tolvane-ucc Compress \""
+                                            << "System" << false;
+        QTest::newRow("own tool chosen") << "System/ucc.exe"
+                                         << "\\tolvane-ucc Compress \""
+                                         << "System" << true;
+    }
+    void runsTheGamesOwnToolOrTolvanesWithoutWine() {
+        QFETCH(QString, tool);
+        QFETCH(QString, toolLine);
+        QFETCH(QString, resultFolder);
+        QFETCH(bool, chooseOwn);
         QTemporaryDir dir;
         const fs::path game = fs::path(dir.path().toStdString()) / "Unreal Tournament";
-        fs::create_directories(game / "System64");
         fs::create_directories(game / "Maps");
-        fs::copy_file(test::GameFolder::binary("ucc-standin"), game / "System64" / "ucc-bin-amd64");
-        std::ofstream(game / "System64" / "Engine.u") << "the game's own";
+        if (!tool.isEmpty()) {
+            fs::create_directories((game / tool.toStdString()).parent_path());
+            fs::copy_file(test::GameFolder::binary("ucc-standin"), game / tool.toStdString());
+        }
         for (const char* name : {"CTF-Face.unr", "DM-Deck16.unr"}) {
             std::ofstream(game / "Maps" / name) << test::GameFolder::package(name);
         }
@@ -200,6 +228,7 @@ private slots:
                                                          &f.folders, &f.chooser, game.string()});
         Form1& form = *f.form;
         form.Show();
+        form.mnuOwnTool->setChecked(chooseOwn);
         const QString windowsGame = "Z:" + QString::fromStdString(game.string()).replace('/', '\\');
         QCOMPARE(form.Dir1->path(), windowsGame);
         QString output;
@@ -210,24 +239,29 @@ private slots:
             form.KewlButtons1->click();
             f.messages.answers = {answer};
             form.KewlButtons2->click();
-            QCOMPARE(
-                f.messages.shown.back(),
-                (test::ShownBox{"Compiling Completed! Would you like to eixt?", "Success!", 4}));
         };
+        const test::ShownBox done{"Compiling Completed! Would you like to eixt?", "Success!", 4};
         run(QStringLiteral("\\Maps"), ui::kIdNo);
+        QCOMPARE(f.messages.shown.back(), done);
         // The folder's blank has its fields quoted.
-        QVERIFY2(output.contains('"' + windowsGame + "\\System64\\ucc-bin-amd64\" Compress \"" +
-                                 windowsGame + "\\Maps\\CTF-Face.unr\""),
+        QVERIFY2(output.contains(toolLine + windowsGame + "\\Maps\\CTF-Face.unr\""),
                  qPrintable(output));
         form.Option2->setChecked(true);
-        run(QStringLiteral("\\Compressed"), ui::kIdYes);
-        QVERIFY2(output.contains("DM-Deck16.unr.uz\" -nohomedir"), qPrintable(output));
+        ::setenv("ComSpec", "wine cmd", 1);
+        run(QStringLiteral("\\Compressed"), ui::kIdNo);
+        ::unsetenv("ComSpec");
+        QCOMPARE(f.messages.shown.back().title, std::string("Error~!"));
+        QVERIFY(f.messages.shown.back().text.find(toolLine.contains("tolvane-ucc")
+                                                      ? "Tolvane's own compressor is"
+                                                      : "The game's tool") == 0);
+        form.KewlButtons2->click();
+        QCOMPARE(f.messages.shown.back(), done);
         for (const char* name : {"CTF-Face.unr", "DM-Deck16.unr"}) {
             QVERIFY(fs::exists(game / "Compressed" / (std::string(name) + ".uz")));
             QCOMPARE(test::readFile(game / "Decompressed" / name), test::GameFolder::package(name));
-            QVERIFY(!fs::exists(game / "System64" / name));
+            QVERIFY(fs::is_directory(game / resultFolder.toStdString()));
+            QVERIFY(!fs::exists(game / resultFolder.toStdString() / name));
         }
-        QCOMPARE(f.messages.shown.size(), std::size_t{2});
         const fs::path home = std::getenv("HOME");
         for (const auto& entry : fs::recursive_directory_iterator(home / ".utpg")) {
             QVERIFY2(entry.is_directory(), entry.path().c_str());

@@ -5,7 +5,10 @@
 #include "uz/storedname.h"
 #include "uz/uzfile.h"
 
+#include "platform/codepage.h"
+
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <ostream>
 
@@ -111,6 +114,13 @@ bool compressFileTo(const std::string& argument, const fs::path& resultPlace, Ou
         fail(output, argument, error);
         return false;
     }
+    // What reached the disk is read back and decoded before the file counts as written, so that
+    // a damaged write never goes out to players as a good .uz.
+    if (!uzFileHolds(target, data, name, error)) {
+        fs::remove(target, code);
+        fail(output, argument, "the written file did not read back as written: " + error);
+        return false;
+    }
     if (output.native) {
         output.out << "Compressed " << shown << " -> " << utf8Of(target) << " ("
                    << (data.empty() ? "0%" : percentOf(packed.size(), data.size())) << ")\n";
@@ -173,6 +183,59 @@ bool decompressFile(const std::string& argument, const fs::path& targetFolder, O
     output.out << "Decompressed " << shown << " -> " << displayName(target, output) << " ("
                << contents.data.size() << " bytes)\n";
     output.out.flush();
+    return true;
+}
+
+std::optional<fs::path> gameSystemFolder(std::string& error) {
+    const char* given = std::getenv("TOLVANE_GAME_FOLDER");
+    std::error_code code;
+    std::optional<fs::path> game;
+    if (given && *given) {
+        game = fs::path(pathFromUtf8(given)).is_absolute() ? pathFromUtf8(given)
+                                                           : platform::toHostPath(given);
+        if (!game || !fs::is_directory(*game, code)) {
+            error = std::string("the game folder ") + given + " does not exist";
+            return std::nullopt;
+        }
+    } else {
+        game = fs::current_path(code);
+    }
+    // The folder of the game's own System in whatever letter case it has.
+    fs::path system = *game / "System";
+    for (const auto& entry : fs::directory_iterator(*game, code)) {
+        if (entry.is_directory(code) &&
+            platform::foldCase(utf8Of(entry.path().filename())) == "system") {
+            system = entry.path();
+        }
+    }
+    fs::create_directories(system, code);
+    if (code || !fs::is_directory(system, code)) {
+        error = "the folder " + utf8Of(system) + " cannot be made";
+        return std::nullopt;
+    }
+    if (fs::equivalent(system, executableFolder(), code)) {
+        error = "the game's System folder is this tool's own folder";
+        return std::nullopt;
+    }
+    return system;
+}
+
+bool uzFileHolds(const fs::path& target, const uz::Bytes& data, const std::string& name,
+                 std::string& error) {
+    uz::Bytes written;
+    if (!readWholeFile(target, kMaxUzFileSize, written, error)) {
+        return false;
+    }
+    try {
+        const uz::UzContents contents = uz::decompressUz(written);
+        if (contents.name != name || contents.data != data) {
+            error = "its contents differ";
+            return false;
+        }
+    } catch (const uz::UzError& e) {
+        error = e.what();
+        return false;
+    }
     return true;
 }
 

@@ -2,8 +2,11 @@
 // The stand-in's two commands. Each prints progress lines as the game's tool does, and returns
 // false after printing one error line.
 
+#include "uz/bytes.h"
 #include <filesystem>
+
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace tolvane::standin {
@@ -25,5 +28,15 @@ bool compressFileTo(const std::string& argument, const std::filesystem::path& ta
 // Writes the name stored in the .uz file into `targetFolder`.
 bool decompressFile(const std::string& argument, const std::filesystem::path& targetFolder,
                     Output output);
+
+// Where Tolvane's own tool leaves decompressed files: the System folder of the game folder that
+// TOLVANE_GAME_FOLDER names (a Windows or host path), else of the working folder; made when
+// missing, and never the tool's own folder. Nothing, with the reason, when it cannot be.
+std::optional<std::filesystem::path> gameSystemFolder(std::string& error);
+
+// Whether the .uz file at `target` decodes to exactly `data` stored under `name`; false with the
+// reason when it does not or cannot be read.
+bool uzFileHolds(const std::filesystem::path& target, const uz::Bytes& data,
+                 const std::string& name, std::string& error);
 
 } // namespace tolvane::standin

@@ -42,6 +42,24 @@ constexpr const char* kHelp =
     "that tool's rules instead: one host path per run, Decompress results in ~/.utpg/System\n"
     "unless -nohomedir follows the file, \"Exiting due to error\" and status 1 on failure.\n";
 
+constexpr const char* kOwnToolHelp =
+    "tolvane-ucc - Tolvane's own package tool. It compresses and decompresses Unreal Tournament\n"
+    "packages as the game's own ucc tool does, writing byte for byte the .uz files that the\n"
+    "game's version 469 tool writes; every .uz written is read back and checked.\n"
+    "\n"
+    "Usage:\n"
+    "  tolvane-ucc Compress <file>...      writes <file>.uz beside each file\n"
+    "  tolvane-ucc Decompress <file.uz>... writes the file stored in each .uz into the System\n"
+    "                                      folder of the game folder (made when missing)\n"
+    "\n"
+    "The game folder is TOLVANE_GAME_FOLDER (set by Tolvane for its jobs), else the working\n"
+    "folder. Files are host paths or Windows paths of the Wine prefix. The exit status is 0\n"
+    "when every file was processed and 1 when any failed.\n";
+
+bool runsAsOwnTool() {
+    return tolvane::standin::executableName().stem() == "tolvane-ucc";
+}
+
 bool sameWord(const std::string& a, const char* b) {
     std::string lower;
     for (char c : a) {
@@ -51,6 +69,10 @@ bool sameWord(const std::string& a, const char* b) {
 }
 
 int usageError(const std::string& message) {
+    if (runsAsOwnTool()) {
+        std::cerr << "Error: " << message << " (see tolvane-ucc --help)" << std::endl;
+        return 1;
+    }
     std::cerr << "Error: " << message << " (see ucc-standin --help)" << std::endl;
     return 2;
 }
@@ -126,7 +148,7 @@ int run(const std::vector<std::string>& args) {
 #endif
     if (args.empty() || sameWord(args[0], "--help") || sameWord(args[0], "-h") ||
         sameWord(args[0], "help") || sameWord(args[0], "/?")) {
-        std::cout << kHelp;
+        std::cout << (runsAsOwnTool() ? kOwnToolHelp : kHelp);
         return 0;
     }
     const bool compress = sameWord(args[0], "compress");
@@ -137,7 +159,16 @@ int run(const std::vector<std::string>& args) {
         return usageError(args[0] + " needs a file");
     }
     const tolvane::standin::Output output{std::cout, std::cerr};
-    const auto targetFolder = tolvane::standin::executableFolder();
+    std::filesystem::path targetFolder = tolvane::standin::executableFolder();
+    if (runsAsOwnTool() && !compress) {
+        std::string error;
+        const auto system = tolvane::standin::gameSystemFolder(error);
+        if (!system) {
+            std::cerr << "Error: " << error << std::endl;
+            return 1;
+        }
+        targetFolder = *system;
+    }
     bool allDone = true;
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::this_thread::sleep_for(pace());

@@ -12,6 +12,15 @@ std::string environmentVariable(std::string_view name) {
     return value ? value : "";
 }
 
+void setEnvironmentVariable(std::string_view name, std::string_view value) {
+    const std::string key(name);
+    if (value.empty()) {
+        ::unsetenv(key.c_str());
+    } else {
+        ::setenv(key.c_str(), std::string(value).c_str(), 1);
+    }
+}
+
 std::string ownProgramFolder() {
     char self[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);

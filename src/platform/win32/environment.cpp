@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace tolvane::platform {
 
 std::string environmentVariable(std::string_view name) {
@@ -16,6 +18,14 @@ std::string environmentVariable(std::string_view name) {
     const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
     value.resize(length < size ? length : 0);
     return narrowToUtf8Wide(value);
+}
+
+void setEnvironmentVariable(std::string_view name, std::string_view value) {
+    // The C runtime's copy is what getenv reads; the process's is what programs started inherit.
+    const std::wstring wideName = widen(name);
+    const std::wstring wideValue = widen(value);
+    SetEnvironmentVariableW(wideName.c_str(), value.empty() ? nullptr : wideValue.c_str());
+    _wputenv_s(wideName.c_str(), wideValue.c_str());
 }
 
 std::string ownProgramFolder() {

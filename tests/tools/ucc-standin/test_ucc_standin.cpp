@@ -1,12 +1,14 @@
 // The stand-in tool as a game's System\ucc.exe refuses bad input with one line, exit status 1 and
 // nothing left behind. (Whole jobs through it are the main window's and the reliability tests'.)
 
+#include "commands.h"
 #include "support/TempPrefix.h"
 #include "uz/uzfile.h"
 
 #include <QProcess>
 #include <QTest>
 
+#include <fstream>
 #include <set>
 
 using namespace tolvane;
@@ -64,6 +66,29 @@ private slots:
                      err.count('\n') == 1,
                  qPrintable(err));
         QCOMPARE(files(), before);
+    }
+
+    // A .uz counts as written only when what is on disk decodes to the package and its name.
+    void aDamagedWriteIsNotTakenForTheFile() {
+        uz::Bytes package(5000);
+        for (std::size_t i = 0; i < package.size(); ++i) {
+            package[i] = static_cast<std::uint8_t>(i * i % 251);
+        }
+        const uz::Bytes file = uz::compressUz(package, "A.unr");
+        const fs::path target = prefix_.makeFolder("Out") / "A.unr.uz";
+        std::string error;
+        const auto holdsAfterWriting = [&](uz::Bytes bytes, const std::string& name) {
+            std::ofstream(target, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            return standin::uzFileHolds(target, package, name, error);
+        };
+        QVERIFY(holdsAfterWriting(file, "A.unr"));
+        QVERIFY(!holdsAfterWriting(file, "B.unr"));
+        uz::Bytes flipped = file;
+        flipped[flipped.size() / 2] ^= 0x10;
+        QVERIFY(!holdsAfterWriting(flipped, "A.unr"));
+        QVERIFY(!holdsAfterWriting(uz::Bytes(file.begin(), file.end() - 9), "A.unr"));
+        QVERIFY(!error.empty());
     }
 };
 
