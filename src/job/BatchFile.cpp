@@ -53,6 +53,14 @@ std::string batchField(std::string_view text) {
     return out;
 }
 
+std::string BatchJob::resultsFolder() const {
+    if (!outputFolder.empty()) {
+        return outputFolder;
+    }
+    return gamepaths::under(gameFolder, mode == JobMode::Compress ? gamepaths::kCompressed
+                                                                  : gamepaths::kDecompressed);
+}
+
 BatchText makeBatchText(const BatchJob& job) {
     BatchText text;
     const std::string& g = job.gameFolder;
@@ -76,12 +84,12 @@ BatchText makeBatchText(const BatchJob& job) {
         text.lines.push_back(tool + verb + batchField(path) + after);
     }
     if (compress) {
-        const std::string target = batchField(gamepaths::under(g, gamepaths::kCompressed));
+        const std::string target = batchField(job.resultsFolder());
         for (const auto& path : job.paths) {
             text.lines.push_back("Move " + batchField(path + ".uz") + " " + target);
         }
     } else {
-        const std::string target = batchField(gamepaths::under(g, gamepaths::kDecompressed));
+        const std::string target = batchField(job.resultsFolder());
         for (const auto& name : job.names) {
             auto base = decompressedName(name);
             if (!base) {

@@ -21,7 +21,10 @@ struct BatchJob {
     JobMode mode = JobMode::Compress;
     // The tool the tool lines run; without one, the game folder's Windows tool.
     std::optional<GameTool> tool = std::nullopt;
+    // Where the results go; empty: Compressed or Decompressed under the game folder.
+    std::string outputFolder = {};
     GameTool toolToRun() const { return tool.value_or(windowsTool(gameFolder)); }
+    std::string resultsFolder() const;
 };
 
 struct BatchText {

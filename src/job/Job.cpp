@@ -44,9 +44,7 @@ std::vector<std::string> replacedResults(const BatchJob& batch) {
 } // namespace
 
 std::string resultsFolder(const BatchJob& batch) {
-    return gamepaths::under(batch.gameFolder, batch.mode == JobMode::Compress
-                                                  ? gamepaths::kCompressed
-                                                  : gamepaths::kDecompressed);
+    return batch.resultsFolder();
 }
 
 std::string resultPlace(const BatchJob& batch, const std::string& name) {

@@ -63,4 +63,14 @@ std::vector<std::string> resultsNotSmaller(const Job& job, FolderIndex& index) {
     return larger;
 }
 
+void removeHalfWritten(const Job& job, std::optional<std::size_t> runningToolLine) {
+    if (!runningToolLine || *runningToolLine >= job.toolOutputs.size()) {
+        return;
+    }
+    const ToolOutput& output = job.toolOutputs[*runningToolLine];
+    if (!output.existedBefore && !output.place.empty()) {
+        (void)platform::deleteFile(output.place, true);
+    }
+}
+
 } // namespace tolvane

@@ -4,6 +4,7 @@
 #include "job/FolderIndex.h"
 #include "job/Job.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,5 +22,9 @@ std::vector<std::string> missingResults(const Job& job, FolderIndex& index);
 // Compress: the results that are not smaller than their packages. Game clients older than
 // version 469 crash when they download such a file.
 std::vector<std::string> resultsNotSmaller(const Job& job, FolderIndex& index);
+
+// A stopped job: the result of the tool line that was running is half written, unless it was
+// there before the job; it goes, so that nothing half written stays under a result's name.
+void removeHalfWritten(const Job& job, std::optional<std::size_t> runningToolLine);
 
 } // namespace tolvane

@@ -108,6 +108,7 @@ Form1::Form1(Services services) : services_(std::move(services)) {
     buildJobExtras();
     buildToolMenu();
     buildGameFolderMenu();
+    buildRedirectMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize); // the user cannot resize the window
 }
 

@@ -118,6 +118,10 @@ public:
     void mnuStop_Click();
     // Lets the user choose the game folder, which is remembered and counts at once.
     void mnuGame_Click();
+    // A redirect folder: where results go (remembered), and queueing every package whose .uz
+    // there is missing or older than the package.
+    void mnuOutput_Click();
+    void mnuQueueNew_Click();
     void mnuSkip_Click();
     void OLEDragDrop(const QList<QUrl>& dropped);
 
@@ -145,6 +149,9 @@ public:
     QAction* mnuLastOutput = nullptr;
     QAction* mnuGame = nullptr;
     QAction* mnuOwnTool = nullptr;
+    QAction* mnuOutput = nullptr;
+    QAction* mnuOutputReset = nullptr;
+    QAction* mnuQueueNew = nullptr;
     QAction* mnuOneAtATime = nullptr;
     QMenu* mnuQuick = nullptr;
     QAction* mnuMaps = nullptr;
@@ -206,6 +213,10 @@ private:
     void buildJobExtras();
     void buildGameFolderMenu();
     void buildToolMenu();
+    void buildRedirectMenu();
+    // The output folder chosen, as a Windows path; empty for Compressed or Decompressed under
+    // the game folder.
+    std::string outputFolder() const;
     ToolChoice toolChoice() const;
     // Why the job's tool cannot run, said before anything runs; nothing when it can.
     std::optional<std::string> toolProblem(const BatchJob& batch) const;

@@ -139,12 +139,8 @@ void Form1::endProgress() {
 std::vector<std::string> Form1::finishJob(const Job& job) {
     // The line that was running when the job was stopped is the last one the interpreter
     // echoed. Its tool's output is half written, unless it was there before this job.
-    const auto running = progress_ ? progress_->toolLineRunning() : std::nullopt;
-    if (stopped_ && running && *running < job.toolOutputs.size()) {
-        const ToolOutput& output = job.toolOutputs[*running];
-        if (!output.existedBefore && !output.place.empty()) {
-            (void)platform::deleteFile(output.place, true);
-        }
+    if (stopped_ && progress_) {
+        removeHalfWritten(job, progress_->toolLineRunning());
     }
     // Both lists are taken as the job left its folders, before anyone answers a box.
     FolderIndex afterJob;

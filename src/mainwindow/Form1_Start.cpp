@@ -35,6 +35,7 @@ BatchJob Form1::queuedJob() const {
     batch.names = entriesOf(List2);
     batch.mode = Option2->isChecked() ? JobMode::Decompress : JobMode::Compress;
     batch.tool = gameTool(batch.gameFolder, toolChoice());
+    batch.outputFolder = outputFolder();
     return batch;
 }
 
@@ -66,6 +67,10 @@ void Form1::KewlButtons2_Click() {
     if (auto problem = toolProblem(job.batch)) {
         messages().show(*problem, kErrorTitle, ui::kMbIconStop);
         return;
+    }
+    // A chosen output folder that is gone is made again, as the game's own are at start.
+    if (const std::string results = job.batch.resultsFolder(); !platform::folderExists(results)) {
+        (void)platform::createFolder(results);
     }
     if (!writeBatchFile(job)) {
         return;
