@@ -189,6 +189,39 @@ private slots:
         QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
     }
 
+    // A redirect folder chosen as the output folder: Queue New Packages takes the packages whose
+    // .uz there is missing or older, the job's results go there, and then all are up to date.
+    void bringsTheOutputFolderChosenUpToDate() {
+        JobRun job;
+        const fs::path out = job.game.prefix.makeFolder("www/uz");
+        const auto alpha = fs::last_write_time(job.game.game() / "Maps" / "Alpha.unr");
+        for (const char* done : {"Alpha.unr.uz", "Beta.unr.uz"}) {
+            std::ofstream(out / done) << "done";
+        }
+        fs::last_write_time(out / "Alpha.unr.uz", alpha + std::chrono::seconds(5));
+        fs::last_write_time(out / "Beta.unr.uz", alpha - std::chrono::seconds(5)); // stale
+        job.f.chooser.answers = {out.string()};
+        job.form.mnuOutput->trigger();
+        job.form.Option2->setChecked(true);
+        job.form.mnuQueueNew->trigger();
+        job.form.mnuQueueNew->trigger(); // nothing is queued twice
+        QCOMPARE(job.form.List1->count(), 2);
+        QCOMPARE(job.form.List1->item(0)->text(),
+                 QStringLiteral("C:\\UnrealTournament\\Maps\\Beta.unr"));
+        QVERIFY(job.form.Option1->isChecked());
+        job.start({ui::kIdNo});
+        QCOMPARE(job.f.messages.shown.back().title, std::string("Success!"));
+        QCOMPARE(job.f.folders.opened, std::vector<std::string>{"C:\\www\\uz"});
+        QVERIFY(fs::file_size(out / "Beta.unr.uz") > 100 && fs::exists(out / "Gamma.unr.uz"));
+        QVERIFY(fs::is_empty(job.game.compressed()));
+        job.form.mnuQueueNew->trigger();
+        QCOMPARE(job.f.messages.shown.back(),
+                 (test::ShownBox{"All packages are up to date.", "Success!", 0}));
+        job.form.mnuOutputReset->trigger();
+        job.form.mnuQueueNew->trigger();
+        QCOMPARE(job.form.List1->count(), 3);
+    }
+
     // Games without Wine: a native install's own Linux tool runs directly, takes full host paths
     // and leaves Decompress results in its own folder, so nothing stays in ~/.utpg; a folder of
     // packages without any tool gets Tolvane's own, whose Decompress results go into a System
