@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <unistd.h>
 #include <vector>
 
@@ -65,6 +66,9 @@ int main(int argc, char** argv) {
     Form1::Services services;
     services.messages = &messages;
     services.endProgram = [] {};
+    // A game folder in the prefix, so that no folder dialog waits at the start.
+    std::ofstream(root / "system.reg") << "WINE REGISTRY Version 2\n";
+    services.namedFolder = (root / "drive_c").string();
     Form1 form(services);
     form.Show();
     QApplication::processEvents();

@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
     Form1::Services services;
     services.messages = &messages;
     services.endProgram = [] {};
+    services.namedFolder = folder; // a game folder, so that no folder dialog waits at the start
     Form1 form(services);
     form.Show();
     form.showOutputView();

@@ -107,7 +107,6 @@ void Form1::beginProgress(const Job& job) {
     txtOutput->setGeometry(kOutputBoxWithBar);
     ProgressBar1->setVisible(true);
     mnuStop->setEnabled(true);
-    mnuLastOutput->setEnabled(false); // the output is in view while the job runs
     showProgress();
 }
 

@@ -51,6 +51,9 @@ void Form1::connectJob() {
 void Form1::ReadOutput1_Starting() {
     pendingOutput_->discard();
     txtOutput->clear();
+    // The last job's output is gone, and this one's is in view. A job that could not start
+    // leaves the last one's output to be shown again.
+    mnuLastOutput->setEnabled(false);
     if (leftOut_ > 0) {
         txtOutput->setPlainText(
             QStringLiteral("Left out %1 queued %2 already done.")
