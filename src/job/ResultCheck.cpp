@@ -64,12 +64,14 @@ std::vector<std::string> resultsNotSmaller(const Job& job, FolderIndex& index) {
 }
 
 void removeHalfWritten(const Job& job, std::optional<std::size_t> runningToolLine) {
-    if (!runningToolLine || *runningToolLine >= job.toolOutputs.size()) {
+    if (!runningToolLine) {
         return;
     }
-    const ToolOutput& output = job.toolOutputs[*runningToolLine];
-    if (!output.existedBefore && !output.place.empty()) {
-        (void)platform::deleteFile(output.place, true);
+    for (std::size_t line = *runningToolLine; line < job.toolOutputs.size(); ++line) {
+        const ToolOutput& output = job.toolOutputs[line];
+        if (!output.existedBefore && !output.place.empty()) {
+            (void)platform::deleteFile(output.place, true);
+        }
     }
 }
 

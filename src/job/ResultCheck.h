@@ -23,8 +23,9 @@ std::vector<std::string> missingResults(const Job& job, FolderIndex& index);
 // version 469 crash when they download such a file.
 std::vector<std::string> resultsNotSmaller(const Job& job, FolderIndex& index);
 
-// A stopped job: the result of the tool line that was running is half written, unless it was
-// there before the job; it goes, so that nothing half written stays under a result's name.
+// A stopped job: the results of the tool line that was running, and of the lines after it that
+// the interpreter may have been running beside it, may be half written, unless they were there
+// before the job; they go, so that nothing half written stays under a result's name.
 void removeHalfWritten(const Job& job, std::optional<std::size_t> runningToolLine);
 
 } // namespace tolvane
