@@ -8,6 +8,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    libdivsufsort-dev # the .uz codec's suffix sort
     xvfb xauth fonts-liberation
 )
 if [ "${1:-}" = "--tests" ]; then

@@ -2,49 +2,102 @@
 
 #include "uz/suffixsort.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 namespace tolvane::uz {
 
-BwtBlock bwtEncodeBlock(ByteSpan block) {
-    const std::size_t n = block.size();
-    // Flipping every byte reverses the order of the symbols, so the ascending suffix array of the
-    // flipped block, with its end sorting first as usual, is the engine's order read backwards
-    // (with the empty suffix, which the engine puts last, left out).
-    std::vector<std::int32_t> flipped(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        flipped[i] = 255 - block[i];
-    }
-    const std::vector<std::int32_t> ascending = suffixArray(flipped, 255);
+namespace {
 
-    BwtBlock out;
-    out.lastColumn.resize(n + 1);
-    for (std::size_t row = 0; row < n; ++row) {
-        const auto pos = static_cast<std::size_t>(ascending[n - 1 - row]);
-        out.lastColumn[row] = block[pos == 0 ? 0 : pos - 1];
-        if (pos == 0) {
-            out.last = static_cast<std::int32_t>(row);
-        } else if (pos == 1) {
-            out.first = static_cast<std::int32_t>(row);
-        }
+constexpr std::size_t kBlockHeaderSize = 12; // n, First, Last
+
+void storeInt32(std::uint8_t* at, std::int32_t value) {
+    auto bits = static_cast<std::uint32_t>(value);
+    for (int k = 0; k < 4; ++k, bits >>= 8) {
+        at[k] = static_cast<std::uint8_t>(bits);
     }
-    out.lastColumn[n] = block[n - 1];
-    if (n == 1) {
-        out.first = 1;
-    }
-    return out;
 }
 
-Bytes bwtEncode(ByteSpan input) {
-    Bytes out;
-    out.reserve(input.size() + (input.size() / kBwtBlockSize + 1) * 13);
-    for (std::size_t start = 0; start < input.size(); start += kBwtBlockSize) {
-        const ByteSpan block = input.subspan(start, std::min(kBwtBlockSize, input.size() - start));
-        const BwtBlock sorted = bwtEncodeBlock(block);
-        appendInt32(out, static_cast<std::int32_t>(block.size()));
-        appendInt32(out, sorted.first);
-        appendInt32(out, sorted.last);
-        out.insert(out.end(), sorted.lastColumn.begin(), sorted.lastColumn.end());
+// Writes one block of 1..kBwtBlockSize bytes as it is stored, at `out`. `order` is working space
+// kept from block to block.
+void encodeBlock(ByteSpan block, BlockSorter sorter, std::vector<std::int32_t>& order,
+                 std::uint8_t* out) {
+    const std::size_t n = block.size();
+    engineSuffixOrder(block, sorter, order);
+    // Row n holds the empty suffix, which is position 1 only in a block of one byte.
+    auto first = static_cast<std::int32_t>(n);
+    std::int32_t last = 0;
+    std::uint8_t* column = out + kBlockHeaderSize;
+    for (std::size_t row = 0; row < n; ++row) {
+        const auto pos = static_cast<std::size_t>(order[row]);
+        // Position 0 has no byte before it; the engine stores the block's first byte there.
+        column[row] = block[pos == 0 ? 0 : pos - 1];
+        if (pos == 0) {
+            last = static_cast<std::int32_t>(row);
+        } else if (pos == 1) {
+            first = static_cast<std::int32_t>(row);
+        }
+    }
+    column[n] = block[n - 1];
+    storeInt32(out, static_cast<std::int32_t>(n));
+    storeInt32(out + 4, first);
+    storeInt32(out + 8, last);
+}
+
+} // namespace
+
+Bytes bwtEncode(ByteSpan input, const BwtOptions& options) {
+    // Every block's place in the result is known beforehand (its bytes, one more, and the
+    // header), so each is written straight there, in whatever order the threads finish them.
+    const std::size_t blocks = (input.size() + kBwtBlockSize - 1) / kBwtBlockSize;
+    Bytes out(input.size() + blocks * (kBlockHeaderSize + 1));
+    std::atomic<std::size_t> nextBlock{0};
+    auto sortBlocks = [&] {
+        std::vector<std::int32_t> order;
+        for (std::size_t k = nextBlock++; k < blocks; k = nextBlock++) {
+            const std::size_t start = k * kBwtBlockSize;
+            encodeBlock(input.subspan(start, std::min(kBwtBlockSize, input.size() - start)),
+                        options.sorter, order, out.data() + start + k * (kBlockHeaderSize + 1));
+        }
+    };
+
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t threads =
+        std::min<std::size_t>(options.threads ? options.threads : cores, blocks);
+    if (threads <= 1) {
+        sortBlocks();
+        return out;
+    }
+    // Each thread holds one block's working space (about 5 bytes a byte with libdivsufsort, 20
+    // with induced sorting); the calling thread is one of them.
+    std::vector<std::exception_ptr> errors(threads);
+    auto sortCatching = [&](std::size_t thread) {
+        try {
+            sortBlocks();
+        } catch (...) {
+            errors[thread] = std::current_exception();
+            nextBlock = blocks; // the others stop after their current block
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (std::size_t thread = 1; thread < threads; ++thread) {
+            try {
+                workers.emplace_back(sortCatching, thread);
+            } catch (const std::system_error&) {
+                break; // no more threads to be had: the ones running share the blocks
+            }
+        }
+        sortCatching(0);
+    }
+    for (const std::exception_ptr& error : errors) {
+        if (error) {
+            std::rethrow_exception(error);
+        }
     }
     return out;
 }

@@ -4,6 +4,7 @@
 // Suffixes sort with the end of the block after every byte value.
 
 #include "uz/bytes.h"
+#include "uz/suffixsort.h"
 
 #include <cstdint>
 
@@ -11,16 +12,14 @@ namespace tolvane::uz {
 
 constexpr std::size_t kBwtBlockSize = 0x40000;
 
-struct BwtBlock {
-    std::int32_t first = 0; // row of position 1
-    std::int32_t last = 0;  // row of position 0
-    Bytes lastColumn;       // n + 1 bytes
+struct BwtOptions {
+    unsigned threads = 0; // blocks sorted at once; 0: one per processor core
+    BlockSorter sorter = fastestBlockSorter();
 };
 
-// Sorts one block (1..kBwtBlockSize bytes).
-BwtBlock bwtEncodeBlock(ByteSpan block);
-
-Bytes bwtEncode(ByteSpan input);
+// Blocks are sorted independently, several at a time, each into its own place in the result, so
+// the bytes are the same whatever the thread count or sorter.
+Bytes bwtEncode(ByteSpan input, const BwtOptions& options = {});
 
 // Throws on a malformed block: bad length, First or Last out of range or equal, a truncated last
 // column, or a walk that does not visit every row once.

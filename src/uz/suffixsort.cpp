@@ -1,6 +1,11 @@
 #include "uz/suffixsort.h"
 
 #include <algorithm>
+#include <new>
+
+#ifdef TOLVANE_HAVE_DIVSUFSORT
+#include <divsufsort.h>
+#endif
 
 namespace tolvane::uz {
 
@@ -149,6 +154,47 @@ std::vector<Index> sais(const Text& t) {
 std::vector<std::int32_t> suffixArray(std::span<const std::int32_t> text,
                                       std::int32_t alphabetTop) {
     return sais(Text{text.data(), static_cast<Index>(text.size()), alphabetTop});
+}
+
+bool haveDivsufsort() {
+#ifdef TOLVANE_HAVE_DIVSUFSORT
+    return true;
+#else
+    return false;
+#endif
+}
+
+BlockSorter fastestBlockSorter() {
+    return haveDivsufsort() ? BlockSorter::divsufsort : BlockSorter::inducedSorting;
+}
+
+void engineSuffixOrder(ByteSpan block, BlockSorter sorter, std::vector<std::int32_t>& order) {
+    // Flipping every byte (255 - b) reverses the order of the byte values, so the usual ascending
+    // suffix order of the flipped block, where the end sorts first, is the engine's order read
+    // backwards.
+    const std::size_t n = block.size();
+    order.resize(n);
+    if (n == 0) {
+        return;
+    }
+    if (sorter == BlockSorter::divsufsort && haveDivsufsort()) {
+#ifdef TOLVANE_HAVE_DIVSUFSORT
+        Bytes flipped(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            flipped[i] = static_cast<std::uint8_t>(255 - block[i]);
+        }
+        if (divsufsort(flipped.data(), order.data(), static_cast<saidx_t>(n)) != 0) {
+            throw std::bad_alloc(); // its only failure for a valid block: no memory
+        }
+#endif
+    } else {
+        std::vector<std::int32_t> flipped(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            flipped[i] = 255 - block[i];
+        }
+        order = suffixArray(flipped, 255);
+    }
+    std::reverse(order.begin(), order.end());
 }
 
 } // namespace tolvane::uz

@@ -26,12 +26,13 @@ std::size_t intermediateLimit(std::size_t maxOutput) {
 
 } // namespace
 
-Bytes compressUz(ByteSpan data, std::string_view name, std::int32_t signature) {
+Bytes compressUz(ByteSpan data, std::string_view name, std::int32_t signature,
+                 const BwtOptions& options) {
     checkSignature(signature);
     if (data.size() > kMaxCompressibleSize) {
         throw UzError("the file is too large to compress (more than 1 GiB)");
     }
-    Bytes stage = bwtEncode(rleEncode(data));
+    Bytes stage = bwtEncode(rleEncode(data), options);
     mtfEncode(stage);
     if (signature == kSignatureExtraRle) {
         stage = rleEncode(stage);

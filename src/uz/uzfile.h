@@ -2,6 +2,7 @@
 // Whole .uz files: a signature, the original file name, and the data passed through the codec
 // chain (1234: RLE, BWT, MTF, Huffman; 5678: the same with a second RLE before Huffman).
 
+#include "uz/bwt.h"
 #include "uz/bytes.h"
 #include "uz/error.h"
 
@@ -23,9 +24,11 @@ struct UzContents {
     Bytes data;
 };
 
-// Compresses `data` under `name` (UTF-8, stored as is). Throws UzError for data larger than
-// kMaxCompressibleSize or an unknown signature.
-Bytes compressUz(ByteSpan data, std::string_view name, std::int32_t signature = kSignature);
+// Compresses `data` under `name` (UTF-8, stored as is), sorting its blocks as `options` says (the
+// bytes are the same either way). Throws UzError for data larger than kMaxCompressibleSize or an
+// unknown signature.
+Bytes compressUz(ByteSpan data, std::string_view name, std::int32_t signature = kSignature,
+                 const BwtOptions& options = {});
 
 // Decompresses a whole .uz file. Throws UzError for anything malformed and when the data would
 // pass `maxOutput` bytes. The name is returned as stored; check it with storedNameProblem before
