@@ -19,6 +19,7 @@ if [ "${1:-}" = "--tests" ]; then
         wine wine64                # jobs under real Wine, and the Windows build's tests
         doctest-dev                # the test framework of the Qt-free tests run under Wine
         clang libclang-rt-14-dev   # fuzzing with libFuzzer
+        dpkg-dev icoutils zip unzip # the Windows zip: Qt's source, the program's icon, the zip
     )
 fi
 
