@@ -3,7 +3,9 @@
 
 #include "mainwindow/Form1Fixture.h"
 #include "splash/frmSplash.h"
+#ifndef _WIN32
 #include "support/TempPrefix.h"
+#endif
 
 #include <QLabel>
 #include <QPointer>
@@ -16,7 +18,9 @@ class SplashTest : public QObject {
     Q_OBJECT
 private slots:
     void handsOverToTheMainWindowOnItsSecondTick() {
-        test::TempPrefix prefix;
+#ifndef _WIN32
+        test::TempPrefix prefix; // not the user's own game folder
+#endif
         test::Form1Fixture fixture;
         int formsMade = 0;
         QPointer<frmSplash> splash = new frmSplash([&] {
