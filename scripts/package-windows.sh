@@ -12,12 +12,12 @@
 # ${XDG_CACHE_HOME:-~/.cache}/tolvane/qt-<version>-mingw64, and later runs reuse it. A failed
 # step stops the script with its name; the next run does that step again, and a Qt that was
 # not completely built and installed is never used.
-set -euo pipefail
+set -Eeuo pipefail # -E: the ERR trap below names the step also when a function fails
 here="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="${TOLVANE_JOBS:-2}"
 
 step="start"
-trap 'echo "package-windows.sh: step \"$step\" failed" >&2' ERR
+trap '[ "$BASH_SUBSHELL" -gt 0 ] || echo "package-windows.sh: step \"$step\" failed" >&2' ERR
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
