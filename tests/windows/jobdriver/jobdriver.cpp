@@ -1,7 +1,8 @@
 // Drives one Compress job through the real tolvane.exe from inside it, as a user does with the
 // mouse: loaded into the program by Qt as a generic plugin (QT_QPA_GENERIC_PLUGINS=
 // tolvanejobdriver:REPORT_FILE), so the program runs unchanged. When the main window shows it
-// queues every file of Maps and presses Start; each message box is written to the report with
+// queues every file of Maps, picks the game's tool or, with TOLVANE_DRIVER_OWN_TOOL set,
+// Tolvane's own, and presses Start; each message box is written to the report with
 // the job's output, then answered: Yes where there is a question, which ends the program, and
 // OK otherwise. A program still running after two minutes ends with exit code 3.
 
@@ -77,6 +78,10 @@ private:
         }
         started_ = true;
         write(QStringLiteral("main window: %1\n").arg(form_->windowTitle()));
+        // Set either way: the program remembers the choice.
+        if (auto* ownTool = child<QAction>("mnuOwnTool")) {
+            ownTool->setChecked(qEnvironmentVariableIsSet("TOLVANE_DRIVER_OWN_TOOL"));
+        }
         maps->trigger();
         files->selectAll();
         add->click();
