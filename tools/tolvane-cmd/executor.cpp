@@ -18,9 +18,12 @@ namespace {
 // Each running line holds a process and a pipe; more than this gains nothing on any machine.
 constexpr std::size_t kMostLinesAtATime = 64;
 
-// Output a waiting line may hold in memory. Beyond it the rest waits in the line's pipe, and the
-// program pauses until its turn.
-constexpr std::size_t kMostHeldBytes = 1 << 20;
+// A line that is done but not yet shown holds no processor, so it leaves its place to the next
+// while an earlier line runs on (a big file among small ones); up to this many lines wait to be
+// shown. Each holds this much output at most; beyond it the rest waits in the line's pipe, and
+// the program pauses until its turn.
+constexpr std::size_t kMostLinesAhead = 256;
+constexpr std::size_t kMostHeldBytes = 64 * 1024;
 
 // A line's output: straight to ours once it is the line being shown, held until then.
 class HeldOutput : public LineOutput {
@@ -103,7 +106,13 @@ std::string Executor::echoOf(const BatchLine& line) const {
 }
 
 void Executor::startLines(const std::vector<BatchLine>& lines, std::size_t& next, int& errorlevel) {
-    while (next < lines.size() && running_.size() < linesAtATime_) {
+    const auto programsRunning = [this] {
+        return static_cast<std::size_t>(
+            std::count_if(running_.begin(), running_.end(),
+                          [](const Line& line) { return line.program != nullptr; }));
+    };
+    while (next < lines.size() && running_.size() < kMostLinesAhead &&
+           programsRunning() < linesAtATime_) {
         const BatchLine& line = lines[next];
         const std::vector<std::string> fields = splitFields(line.text, environmentVariable);
         if (isBuiltIn(fields)) {
