@@ -8,7 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-bench}"
 "$root/scripts/setup-debian.sh" --tests || exit 1
 benches=(bench_runner bench_output bench_cmd bench_batch bench_browser bench_memory bench_uz bench_wine_end
-    bench_bigjob)
+    bench_bigjob bench_parallel)
 
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_WERROR=ON \

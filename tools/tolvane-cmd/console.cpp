@@ -78,10 +78,14 @@ std::string windowsMessage(int code) {
     }
 }
 
+std::string notRecognized(std::string_view nameUtf8) {
+    return "'" + toConsole(nameUtf8) +
+           "' is not recognized as an internal or external command,\r\n"
+           "operable program or batch file.\r\n";
+}
+
 void reportNotRecognized(std::string_view nameUtf8) {
-    writeErr("'" + toConsole(nameUtf8) +
-             "' is not recognized as an internal or external command,\r\n"
-             "operable program or batch file.\r\n");
+    writeErr(notRecognized(nameUtf8));
 }
 
 } // namespace tolvane::cmd

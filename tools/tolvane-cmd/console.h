@@ -17,7 +17,8 @@ std::string toConsole(std::string_view utf8);
 // The Windows interpreter's words for an error code, without the line end.
 std::string windowsMessage(int code);
 
-// "'name' is not recognized ..." in its two lines.
+// "'name' is not recognized ..." in its two lines, and the same written to our error output.
+std::string notRecognized(std::string_view nameUtf8);
 void reportNotRecognized(std::string_view nameUtf8);
 
 constexpr int kNotRecognized = 9009;

@@ -65,7 +65,7 @@ int run(int argc, char** argv) {
         cmd::writeErr(cmd::windowsMessage(error.code) + "\r\n");
         return 1;
     }
-    cmd::Executor executor(folder);
+    cmd::Executor executor(folder, cmd::linesAtATime());
     return exitStatus(executor.runBatch(cmd::splitBatch(contents)));
 }
 

@@ -6,6 +6,7 @@
 #include "platform/posix/spawn.h"
 #include "platform/winpath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -81,62 +82,14 @@ int exitCodeOf(int status) {
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 1;
 }
 
-// Copies what the program writes to our own output until it has ended, then what it left in
-// its pipe, and no more: processes it leaves behind (Wine's system processes above all) keep the
-// pipe's write end, and must hold neither this line nor the job's end. Returns the errorlevel.
-int relayUntilEnded(pid_t pid, int readEnd) {
-    char buffer[4096];
-    int status = 0;
-    bool ended = false;
-    std::size_t drainBudget = 0;
-    // Wakes the wait below the moment the program ends, where the system offers it; else the
-    // wait goes in short slices.
-#ifdef SYS_pidfd_open
-    const int ending = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-#else
-    const int ending = -1;
-#endif
-    for (;;) {
-        if (!ended) {
-            const pid_t got = ::waitpid(pid, &status, WNOHANG);
-            if (got == pid || (got < 0 && errno != EINTR)) {
-                ended = true;
-                drainBudget = platform::drainLimit(readEnd);
-            }
-        }
-        const std::size_t wanted =
-            ended && drainBudget < sizeof buffer ? drainBudget : sizeof buffer;
-        const ssize_t n = wanted == 0 ? 0 : ::read(readEnd, buffer, wanted);
-        if (n > 0) {
-            writeOut(std::string_view(buffer, static_cast<std::size_t>(n)));
-            drainBudget -= ended ? static_cast<std::size_t>(n) : 0;
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (!ended && (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))) {
-            // Every writer has closed the output: nothing more to relay, only the end to await.
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            ended = true;
-        }
-        if (ended) {
-            if (ending >= 0) {
-                ::close(ending);
-            }
-            return exitCodeOf(status);
-        }
-        pollfd ready[2] = {{readEnd, POLLIN, 0}, {ending, POLLIN, 0}};
-        ::poll(ready, ending >= 0 ? 2 : 1, ending >= 0 ? -1 : 20);
-    }
-}
-
-int spawnAndRelay(const fs::path& executable, std::vector<std::string> arguments) {
+std::unique_ptr<RunningProgram> spawnWithPipe(const fs::path& executable,
+                                              std::vector<std::string> arguments,
+                                              LineOutput& output, int& errorlevel) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
-        writeErr(windowsMessage(platform::windowsCodeForErrno(errno)) + "\r\n");
-        return 1;
+        output.err(windowsMessage(platform::windowsCodeForErrno(errno)) + "\r\n");
+        errorlevel = 1;
+        return nullptr;
     }
     // The program's end of the pipe blocks as an ordinary output does.
     ::fcntl(ends[1], F_SETFL, ::fcntl(ends[1], F_GETFL) & ~O_NONBLOCK);
@@ -146,19 +99,19 @@ int spawnAndRelay(const fs::path& executable, std::vector<std::string> arguments
     // The program reads what we read; with our input closed it gets none.
     request.input = ::fcntl(STDIN_FILENO, F_GETFD) >= 0 ? STDIN_FILENO : -1;
     request.output = ends[1];
-    // In the job's process group, so that stopping the job stops the program too.
+    // In the job's process group, so that stopping the job stops the program too, however many
+    // lines run side by side.
     request.kind = platform::SpawnRequest::Kind::GroupChild;
     pid_t pid = 0;
     const int err = platform::spawnProcess(request, pid);
     ::close(ends[1]);
     if (err != 0) {
         ::close(ends[0]);
-        writeErr(windowsMessage(platform::windowsCodeForErrno(err)) + "\r\n");
-        return err == ENOENT ? kNotRecognized : 1;
+        output.err(windowsMessage(platform::windowsCodeForErrno(err)) + "\r\n");
+        errorlevel = err == ENOENT ? kNotRecognized : 1;
+        return nullptr;
     }
-    const int errorlevel = relayUntilEnded(pid, ends[0]);
-    ::close(ends[0]);
-    return errorlevel;
+    return std::make_unique<RunningProgram>(pid, ends[0]);
 }
 
 } // namespace
@@ -198,27 +151,103 @@ std::optional<Program> ProgramFinder::find(const std::string& field) {
     return program;
 }
 
-int runProgram(const Program& program, const std::vector<std::string>& fields) {
+RunningProgram::RunningProgram(pid_t pid, int readEnd) : pid_(pid), readEnd_(readEnd) {
+    // Wakes a wait the moment the program ends, where the system offers it; else waits go in
+    // short slices.
+#ifdef SYS_pidfd_open
+    ending_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#endif
+}
+
+RunningProgram::~RunningProgram() {
+    ::close(readEnd_);
+    if (ending_ >= 0) {
+        ::close(ending_);
+    }
+}
+
+// Once the program has ended, what it left in its pipe is read and no more: processes it leaves
+// behind (Wine's system processes above all) keep the pipe's write end, and must hold neither
+// this line nor the job's end.
+bool RunningProgram::relay(LineOutput& output, bool mayRead) {
+    char buffer[16384];
+    // A program that writes without pause still lets the other lines' output be read.
+    for (int reads = 0; reads < 16;) {
+        if (!ended_) {
+            const pid_t got = ::waitpid(pid_, &status_, WNOHANG);
+            if (got == pid_ || (got < 0 && errno != EINTR)) {
+                ended_ = true;
+                drainBudget_ = outputClosed_ ? 0 : platform::drainLimit(readEnd_);
+            }
+        }
+        if (ended_ && (outputClosed_ || drainBudget_ == 0)) {
+            return true;
+        }
+        if (outputClosed_ || (!ended_ && !mayRead)) {
+            return false;
+        }
+        const std::size_t wanted = ended_ ? std::min(drainBudget_, sizeof buffer) : sizeof buffer;
+        const ssize_t n = ::read(readEnd_, buffer, wanted);
+        if (n > 0) {
+            output.out(std::string_view(buffer, static_cast<std::size_t>(n)));
+            drainBudget_ -= ended_ ? static_cast<std::size_t>(n) : 0;
+            ++reads;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return ended_;
+        }
+        // Every writer has closed the output: nothing more to relay, only the end to await.
+        outputClosed_ = true;
+    }
+    return false;
+}
+
+void RunningProgram::addWaits(std::vector<pollfd>& waits, bool mayRead) const {
+    if (!outputClosed_ && (mayRead || ended_)) {
+        waits.push_back({readEnd_, POLLIN, 0});
+    }
+    if (!ended_ && ending_ >= 0) {
+        waits.push_back({ending_, POLLIN, 0});
+    }
+}
+
+int RunningProgram::errorlevel() const {
+    return exitCodeOf(status_);
+}
+
+std::variant<std::unique_ptr<RunningProgram>, int>
+startProgram(const Program& program, const std::vector<std::string>& fields, LineOutput& output) {
     std::vector<std::string> arguments;
     arguments.reserve(fields.size() + 1);
+    fs::path executable = program.host;
     if (program.isWindowsProgram) {
         const auto& wine = wineProgram();
         if (!wine) {
-            writeErr("'" + toConsole(program.windowsPath) +
-                     "' is a Windows program, and wine was not found on PATH to run it.\r\n");
+            output.err("'" + toConsole(program.windowsPath) +
+                       "' is a Windows program, and wine was not found on PATH to run it.\r\n");
             return kNotRecognized;
         }
         // Wine understands Windows paths itself, so the line goes on as typed.
+        executable = *wine;
         arguments.push_back("wine");
         arguments.push_back(program.windowsPath);
         arguments.insert(arguments.end(), fields.begin() + 1, fields.end());
-        return spawnAndRelay(*wine, std::move(arguments));
+    } else {
+        arguments.push_back(program.host.string());
+        for (std::size_t i = 1; i < fields.size(); ++i) {
+            arguments.push_back(hostArgument(fields[i]));
+        }
     }
-    arguments.push_back(program.host.string());
-    for (std::size_t i = 1; i < fields.size(); ++i) {
-        arguments.push_back(hostArgument(fields[i]));
+    int errorlevel = 0;
+    auto running = spawnWithPipe(executable, std::move(arguments), output, errorlevel);
+    if (!running) {
+        return errorlevel;
     }
-    return spawnAndRelay(program.host, std::move(arguments));
+    return running;
 }
 
 } // namespace tolvane::cmd

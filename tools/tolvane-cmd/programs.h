@@ -5,10 +5,14 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
+#include <poll.h>
 #include <sys/stat.h>
 
 namespace tolvane::cmd {
@@ -43,8 +47,46 @@ private:
     std::map<std::string, Known, std::less<>> known_;
 };
 
-// Runs the program with the line's fields and waits for it, relaying its output (standard output
-// and error, in one pipe of its own) to the interpreter's own. Returns the errorlevel.
-int runProgram(const Program& program, const std::vector<std::string>& fields);
+// Where a line's output goes: the interpreter's own output and error, at once or later.
+class LineOutput {
+public:
+    virtual ~LineOutput() = default;
+    virtual void out(std::string_view bytes) = 0;
+    virtual void err(std::string_view bytes) = 0;
+};
+
+// A program started for a line. Its output (standard output and error, in one pipe of its own)
+// is relayed as it comes, until the program has ended and what it left in the pipe is read.
+class RunningProgram {
+public:
+    RunningProgram(pid_t pid, int readEnd);
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    // Relays what has come so far, without waiting. Unless `mayRead`, the output stays in the
+    // pipe until the program has ended, so a program that writes much waits for its turn.
+    // True once the program has ended and its output is all relayed.
+    bool relay(LineOutput& output, bool mayRead);
+    // What a wait for this program watches: its output (when it may be read) and its end.
+    void addWaits(std::vector<pollfd>& waits, bool mayRead) const;
+    // Its end cannot be watched on this system: the wait must come back now and then.
+    bool needsTicks() const { return !ended_ && ending_ < 0; }
+    int errorlevel() const;
+
+private:
+    pid_t pid_;
+    int readEnd_;
+    int ending_ = -1; // becomes readable when the program ends, where the system offers that
+    int status_ = 0;
+    bool ended_ = false;
+    bool outputClosed_ = false;
+    std::size_t drainBudget_ = 0;
+};
+
+// Starts the program with the line's fields. Returns it running, or the errorlevel when it could
+// not be started, with the reason written to `output`.
+std::variant<std::unique_ptr<RunningProgram>, int>
+startProgram(const Program& program, const std::vector<std::string>& fields, LineOutput& output);
 
 } // namespace tolvane::cmd

@@ -2,6 +2,7 @@
 // moves, what the programs it starts receive, and that it ends when its last program has.
 
 #include "platform/posix/spawn.h"
+#include "platform/process.h"
 #include "support/ScopedEnv.h"
 #include "support/TempPrefix.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <chrono>
 #include <csignal>
 
 #include <fcntl.h>
@@ -184,6 +186,67 @@ private slots:
         ::kill(holder, SIGKILL);
         QVERIFY(holderStillThere); // the job's output ended while the holder still had its own
         QVERIFY2(output.endsWith("[next]\r\n"), output.constData());
+    }
+
+    // Tool lines run side by side, yet the output reads as one line after the other would; a
+    // Move waits for the tool lines before it, and the errorlevel is the last line's.
+    void toolLinesRunSideBySideAndShowWholeInTheFilesOrder() {
+        Job job;
+        test::ScopedEnv lines("TOLVANE_PARALLEL", "3");
+        job.script("tools/slow", "echo \"start $1\"; sleep $2; echo $1 > $1.uz; echo \"end $1\"\n"
+                                 "exit $3\n");
+        const auto started = std::chrono::steady_clock::now();
+        const Run run =
+            job.run("C:\\tools\\slow a 1 0\r\nC:\\tools\\slow b 0.2 5\r\n"
+                    "C:\\tools\\none\r\nC:\\tools\\slow c 0.5 0\r\n"
+                    "Move C:\\UT\\a.uz C:\\UT\\moved.uz\r\nC:\\tools\\slow d 0.1 2\r\n");
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+        QCOMPARE(run.output, QByteArray("\r\nC:\\UT>C:\\tools\\slow a 1 0 \r\nstart a\nend a\n"
+                                        "\r\nC:\\UT>C:\\tools\\slow b 0.2 5 \r\nstart b\nend b\n"
+                                        "\r\nC:\\UT>C:\\tools\\none \r\n'C:\\tools\\none' is not "
+                                        "recognized as an internal or external command,\r\n"
+                                        "operable program or batch file.\r\n"
+                                        "\r\nC:\\UT>C:\\tools\\slow c 0.5 0 \r\nstart c\nend c\n"
+                                        "\r\nC:\\UT>Move C:\\UT\\a.uz C:\\UT\\moved.uz \r\n"
+                                        "        1 file(s) moved.\r\n"
+                                        "\r\nC:\\UT>C:\\tools\\slow d 0.1 2 \r\nstart d\nend d\n"));
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(took.count() < 1.5, std::to_string(took.count()).c_str()); // 1.8 s one by one
+    }
+
+    // Stopping a job ends its process group: every tool line running, Windows ones in wine too.
+    void stoppingTheJobEndsEveryLineRunning() {
+        Job job;
+        test::ScopedEnv lines("TOLVANE_PARALLEL", "3");
+        const std::string waits = "echo $$ > " + job.ut.string() + "/$1.pid; exec sleep 30\n";
+        job.script("tools/wait", waits);
+        job.script("bin/wine", "shift; " + waits);
+        job.prefix.makeFile("UT/tool.exe", "MZ");
+        job.prefix.makeFile("UT/uccmake.bat", "C:\\tools\\wait a\r\nC:\\UT\\tool.exe b\r\n"
+                                              "C:\\tools\\wait c\r\nC:\\tools\\wait d\r\n");
+        const std::string cmd =
+            QCoreApplication::applicationDirPath().toStdString() + "/tolvane-cmd";
+        platform::CommandProcess process;
+        QCOMPARE(process.createPipe(), 0);
+        QCOMPARE(process.start({cmd + " /c uccmake.bat", job.ut.string()}), 0);
+        const auto pidOf = [&](const char* name) {
+            return test::readFile(job.ut / (std::string(name) + ".pid"));
+        };
+        // Running: neither gone nor a zombie left for whoever adopted it.
+        const auto running = [&](const char* name) {
+            const std::string stat =
+                test::readFile("/proc/" + std::to_string(std::atoi(pidOf(name).c_str())) + "/stat");
+            return !stat.empty() && stat.find(") Z") == std::string::npos;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(running("a") && running("b") && running("c"), 5000);
+        process.terminate();
+        char buffer[4096];
+        std::size_t count = 0;
+        while (process.read(buffer, sizeof buffer, count, 50) !=
+               platform::CommandProcess::ReadStatus::Ended) {
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!running("a") && !running("b") && !running("c"), 2000);
+        QVERIFY(!fs::exists(job.ut / "d.pid"));
     }
 
     void keepsRunningWhenTheReaderHasGone() {
