@@ -99,6 +99,8 @@ struct Game {
 
     explicit Game(int files) {
         folder.makePrefix();
+        // Z: as in every Wine prefix, which is where the batch file finds Tolvane's own tool.
+        fs::create_symlink("/", folder.path() / "dosdevices" / "z:");
         ut = folder.path() / "drive_c" / "UT";
         tool = ut / "System" / "ucc.exe";
         for (const char* sub : {"Maps", "System", "Compressed"}) {
@@ -156,8 +158,10 @@ int main(int argc, char** argv) {
     bool failed = false;
     double processorsHad = 0;
     // The whole job as a user starts it, timed from the click on the start button to its end.
-    const auto job = [&](bool oneAtATime) {
+    // With Tolvane's own compressor, or the game folder's tool (the copier).
+    const auto job = [&](bool oneAtATime, bool ownTool = true) {
         form.mnuOneAtATime->setChecked(oneAtATime);
+        form.mnuOwnTool->setChecked(ownTool);
         game.clearResults();
         form.Dir1->setPath(QStringLiteral("C:\\UT\\Maps"));
         form.File1->selectAll();
@@ -190,7 +194,7 @@ int main(int argc, char** argv) {
             parallelHad = processorsHad;
         }
         game.useCopier();
-        copying.push_back(job(false));
+        copying.push_back(job(false, false));
         std::printf("round %d: %s at a time %.2f s (using %.2f processors on average), one at a "
                     "time %.2f s, copying %.2f s\n",
                     round + 1, cores.c_str(), parallel.back(), parallelHad, oneByOne.back(),
