@@ -75,6 +75,9 @@ std::string Form1::outputFolder() const {
 }
 
 void Form1::mnuQueueNew_Click() {
+    if (ReadOutput1.busy()) {
+        return; // the queue of a running job is emptied at its end
+    }
     const std::string game = Module1::GetGameFolder();
     std::size_t upToDate = 0;
     const BatchJob batch = newPackagesJob(game, outputFolder(), upToDate);
