@@ -2,6 +2,7 @@
 
 #include "common/Module1.h"
 #include "job/GameTool.h"
+#include "platform/codepage.h"
 #include "platform/registry.h"
 
 #include <algorithm>
@@ -21,13 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string lowered(std::string text) {
-    for (char& c : text) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-    }
-    return text;
-}
-
 // The entry of a folder that names `name` in any letter case, as the game's files may be
 // named in another case than the tool's usual one (UCC.exe).
 std::optional<fs::path> entryIgnoringCase(const fs::path& folder, const std::string& name) {
@@ -35,9 +29,9 @@ std::optional<fs::path> entryIgnoringCase(const fs::path& folder, const std::str
     if (fs::exists(folder / name, code)) {
         return folder / name;
     }
-    const std::string wanted = lowered(name);
+    const std::string wanted = platform::foldCase(name);
     for (const auto& entry : fs::directory_iterator(folder, code)) {
-        if (lowered(entry.path().filename().string()) == wanted) {
+        if (platform::foldCase(entry.path().filename().string()) == wanted) {
             return entry.path();
         }
     }
