@@ -15,7 +15,7 @@ if [ ! -f "$build/build.ninja" ]; then
         >/dev/null || exit 1
 fi
 echo "== building ${benches[*]} in $build"
-ninja -C "$build" "${benches[@]}" tolvane-cmd tolvane ucc-standin | tail -1 || exit 1
+ninja -C "$build" "${benches[@]}" tolvane-cmd tolvane ucc-standin tolvane-ucc | tail -1 || exit 1
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
