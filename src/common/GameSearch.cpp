@@ -3,10 +3,10 @@
 #include "common/Module1.h"
 #include "job/GameTool.h"
 #include "platform/codepage.h"
+#include "platform/environment.h"
 #include "platform/registry.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <system_error>
@@ -63,11 +63,6 @@ bool readable(const fs::path& folder) {
 
 #ifndef _WIN32
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 std::string windowsPathIn(const platform::WinePrefix& drives, const fs::path& hostFolder) {
     return drives.toWindows(hostFolder).value_or(std::string());
 }
@@ -98,8 +93,7 @@ std::optional<GameLocation> lookAt(const Place& place) {
         return std::nullopt;
     }
     std::string ignored;
-    auto location = locateFolder(place.folder, ignored);
-    return location;
+    return locateFolder(place.folder, ignored);
 }
 
 // The values of one key in a Steam text file ("path" in libraryfolders.vdf, "installdir" in
@@ -211,13 +205,13 @@ std::vector<Place> lutrisPlaces(const fs::path& home, const fs::path& dataHome,
 }
 
 std::vector<Place> searchOrder() {
-    const fs::path home = environment("HOME");
-    const std::string xdgData = environment("XDG_DATA_HOME");
-    const std::string xdgConfig = environment("XDG_CONFIG_HOME");
+    const fs::path home = platform::environmentVariable("HOME");
+    const std::string xdgData = platform::environmentVariable("XDG_DATA_HOME");
+    const std::string xdgConfig = platform::environmentVariable("XDG_CONFIG_HOME");
     const fs::path dataHome = xdgData.empty() ? home / ".local" / "share" : fs::path(xdgData);
     const fs::path configHome = xdgConfig.empty() ? home / ".config" : fs::path(xdgConfig);
     std::vector<Place> places;
-    if (const std::string prefix = environment("WINEPREFIX");
+    if (const std::string prefix = platform::environmentVariable("WINEPREFIX");
         !prefix.empty() && fs::path(prefix).is_absolute()) {
         places.push_back({"the registry of the Wine prefix " + prefix, prefix, {}});
     }

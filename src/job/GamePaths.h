@@ -13,6 +13,8 @@ inline constexpr std::string_view kMusic = "\\Music";
 inline constexpr std::string_view kSounds = "\\Sounds";
 inline constexpr std::string_view kSystem = "\\System";
 inline constexpr std::string_view kTextures = "\\Textures";
+// The folders that hold the game's packages, in the order a redirect folder is brought up to date.
+inline constexpr std::string_view kPackageFolders[] = {kMaps, kMusic, kSounds, kTextures, kSystem};
 inline constexpr std::string_view kCompressed = "\\Compressed";
 inline constexpr std::string_view kDecompressed = "\\Decompressed";
 

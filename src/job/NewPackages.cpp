@@ -26,8 +26,7 @@ bool isPackage(std::string_view name) {
 
 std::vector<std::string> gamePackages(std::string_view gameFolder) {
     std::vector<std::string> paths;
-    for (auto suffix : {gamepaths::kMaps, gamepaths::kMusic, gamepaths::kSounds,
-                        gamepaths::kTextures, gamepaths::kSystem}) {
+    for (auto suffix : gamepaths::kPackageFolders) {
         const std::string folder = gamepaths::under(gameFolder, suffix);
         std::vector<platform::FileInfo> entries;
         (void)platform::listFolderKinds(folder, entries);

@@ -74,8 +74,7 @@ std::string underGame(const std::string& path, const std::string& gameFolder) {
 }
 
 bool gameFolderHoldsPackages(const std::string& gameFolder) {
-    for (auto suffix : {gamepaths::kMaps, gamepaths::kMusic, gamepaths::kSounds,
-                        gamepaths::kTextures, gamepaths::kSystem}) {
+    for (auto suffix : gamepaths::kPackageFolders) {
         if (platform::folderExists(gamepaths::under(gameFolder, suffix))) {
             return true;
         }

@@ -1,6 +1,7 @@
 #include "native.h"
 
 #include "filesio.h"
+#include "platform/codepage.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,19 +14,6 @@ namespace fs = std::filesystem;
 namespace tolvane::standin {
 
 namespace {
-
-bool sameWordIgnoringCase(const std::string& a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char c = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
-        if (c != b[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The user's folder of settings and logs, which every run makes; its System folder is where the
 // tool's relative paths start.
@@ -64,8 +52,8 @@ bool runsAsNativeTool() {
 
 int runNative(const std::vector<std::string>& args, Output output) {
     const fs::path home = homeSystemFolder();
-    const bool compress = !args.empty() && sameWordIgnoringCase(args[0], "compress");
-    const bool decompress = !args.empty() && sameWordIgnoringCase(args[0], "decompress");
+    const bool compress = !args.empty() && platform::equalsIgnoringCase(args[0], "compress");
+    const bool decompress = !args.empty() && platform::equalsIgnoringCase(args[0], "decompress");
     const bool noHomeDir = decompress && args.size() == 3 && args[2] == "-nohomedir";
     bool done = (compress || decompress) && (args.size() == 2 || noHomeDir);
     if (done && compress) {
